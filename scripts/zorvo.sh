@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# One entry for a fresh Debian 12 machine:
+#   bash scripts/zorvo.sh run    installs what is missing, builds, plays the sample clip
+#   bash scripts/zorvo.sh test   installs what is missing, builds, runs the whole test suite
+# BUILD_DIR (default: build) and JOBS (default: 2) may be set.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+src=$(pwd)
+build=${BUILD_DIR:-$src/build}
+jobs=${JOBS:-2}
+
+packages=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev libqt6opengl6-dev libgl-dev
+  libmpv-dev libasound2-dev
+  ffmpeg flvmeta yamdi
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  xvfb xauth x11-apps imagemagick fonts-noto-cjk adwaita-icon-theme
+)
+
+as_root() {
+  if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+setup() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    as_root apt-get update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
+
+build() {
+  cmake -S "$src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$build" -j "$jobs"
+}
+
+case "${1:-}" in
+  run)
+    setup
+    build
+    exec "$build/bin/Zorvo.FLV" "$build/media/sample.flv"
+    ;;
+  test)
+    setup
+    build
+    cd "$build"
+    # The end-to-end tests need a display; the window tests run offscreen by themselves.
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j "$jobs" --timeout 600
+    ;;
+  setup) setup ;;
+  build) setup; build ;;
+  *) echo "usage: $0 run|test|setup|build" >&2; exit 2 ;;
+esac
