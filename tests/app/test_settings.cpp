@@ -2,6 +2,7 @@
 
 #include "app/Settings.h"
 #include "app/TextFile.h"
+#include "app/mdlZorvoFLV.h"
 #include "common/TestMedia.h"
 
 #include <QDir>
