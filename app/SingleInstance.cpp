@@ -23,7 +23,12 @@ QString lockPath(const QString& key)
 
 QString SingleInstance::defaultKey()
 {
-    return QStringLiteral("Zorvo.FLV|FormDDE-%1").arg(::getuid());
+    QString key = QStringLiteral("Zorvo.FLV|FormDDE-%1").arg(::getuid());
+    // Separate groups of copies for the same user (test runs beside a working copy).
+    const QString group = qEnvironmentVariable("ZORVO_FLV_INSTANCE");
+    if (!group.isEmpty())
+        key += u'-' + group;
+    return key;
 }
 
 SingleInstance::SingleInstance(const QString& key, QObject* parent) : QObject(parent), key_(key) {}

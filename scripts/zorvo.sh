@@ -15,7 +15,7 @@ packages=(
   libmpv-dev libasound2-dev
   ffmpeg flvmeta yamdi
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  xvfb xauth x11-apps imagemagick fonts-noto-cjk adwaita-icon-theme
+  xvfb xauth x11-apps x11-utils imagemagick fonts-noto-cjk adwaita-icon-theme
 )
 
 as_root() {
