@@ -267,6 +267,13 @@ void MCI::putMCI(int movWidth, int movHeight, bool toCenter, int plrLeft, int pl
     }
 }
 
+bool MCI::isVideoOnly()
+{
+    // A file whose sound cannot be switched on has none. The sound stays on.
+    setAudioShow(true);
+    return !isSuccess_;
+}
+
 void MCI::rngCancel()
 {
     rngStart_ = 0;

@@ -158,7 +158,7 @@ int MpvDevice::start(bool withVideo)
     opt("vo", withVideo ? "libmpv" : "null");
     // Without a sound card the list ends in the null output, so timing and the audio
     // track stay as they are on a machine with sound.
-    opt("ao", withVideo ? "pipewire,pulse,alsa,null" : "null");
+    opt("ao", withVideo ? "pulse,alsa,null" : "null");
     if (mpv_initialize(h_) < 0)
         return MciErrCannotLoadDriver;
     if (withVideo) {
