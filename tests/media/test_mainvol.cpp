@@ -1,7 +1,11 @@
 // The master volume: clamping and the mute switch against a scripted mixer, and the
 // real ALSA mixer of this machine (no sound card here: the no-mixer path).
 #include "media/MainVol.h"
+#include "common/TestMedia.h"
 #include "ui/MsgBox.h"
+
+#include <QFile>
+#include <alsa/asoundlib.h>
 
 #include <gtest/gtest.h>
 
@@ -121,4 +125,58 @@ TEST(MainVol, RealAlsaMixer)
     EXPECT_EQ(v.MainVolume(), v.MaxMainVolume());
     v.setMainVolume(before);
     EXPECT_EQ(v.MainVolume(), before);
+}
+
+// The ALSA code on a card of its own: a control plugin with a software "Master".
+TEST(MainVol, AlsaMixerOnASoftwareControl)
+{
+    testmedia::TempDir dir;
+    QFile conf(dir.file("asound.conf"));
+    ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+    conf.write("ctl_type.zorvotest { lib \"" ZORVO_TEST_ALSA_PLUGIN "\" }\n"
+               "ctl.default { type zorvotest }\n");
+    conf.close();
+    const QByteArray old = qgetenv("ALSA_CONFIG_PATH");
+    qputenv("ALSA_CONFIG_PATH", conf.fileName().toLocal8Bit());
+    snd_config_update_free_global();
+    {
+        ui::ScriptedAnswers boxes;
+        ui::clearShownBoxes();
+        MainVol v;
+        ASSERT_TRUE(v.hasMixer());
+        EXPECT_TRUE(ui::shownBoxes().empty());
+        EXPECT_EQ(v.MinMainVolume(), 0);
+        EXPECT_EQ(v.MaxMainVolume(), 87);
+        EXPECT_EQ(v.MainVolume(), 40);
+        v.setMainVolume(60);
+        EXPECT_EQ(v.MainVolume(), 60);
+        v.setMainVolume(1000);
+        EXPECT_EQ(v.MainVolume(), 87);
+        v.setMainVolume(-3);
+        EXPECT_EQ(v.MainVolume(), 0);
+        EXPECT_FALSE(v.MainMute());
+        v.setMainMute(true);
+        EXPECT_TRUE(v.MainMute());
+        v.setMainMute(false);
+        EXPECT_FALSE(v.MainMute());
+        EXPECT_EQ(v.lastResult(), 0);
+    }
+    // A second mixer (a new open) reads what the first one left.
+    {
+        MainVol again;
+        EXPECT_EQ(again.MainVolume(), 0);
+    }
+    // An element that is not there: a mixer, but no control to act on.
+    {
+        media::MainVol other(media::makeAlsaMixer("default", "Headphone"));
+        EXPECT_TRUE(other.hasMixer());
+        EXPECT_EQ(other.MainVolume(), 0);
+        other.setMainVolume(10);
+        EXPECT_FALSE(other.MainMute());
+    }
+    if (old.isEmpty())
+        qunsetenv("ALSA_CONFIG_PATH");
+    else
+        qputenv("ALSA_CONFIG_PATH", old);
+    snd_config_update_free_global();
 }
