@@ -33,7 +33,7 @@ constexpr const char* mute = "mute";
 constexpr const char* speed = "speed";
 constexpr const char* fileFormat = "file-format";
 constexpr const char* hrSeekDemuxerOffset = "hr-seek-demuxer-offset";
-constexpr const char* trackCount = "track-list/count";
+constexpr const char* trackList = "track-list";
 constexpr const char* chapterCount = "chapter-list/count";
 constexpr const char* width = "width";
 constexpr const char* height = "height";
@@ -99,10 +99,17 @@ private:
 
 namespace {
 
-void onWakeup(void* ctx)
+} // namespace
+
+void MpvDevice::onWakeup(void* ctx)
 {
-    QMetaObject::invokeMethod(static_cast<MpvDevice*>(ctx), "drainEvents", Qt::QueuedConnection);
+    auto* d = static_cast<MpvDevice*>(ctx);
+    d->wakePending_.store(true);
+    if (QCoreApplication::instance())
+        QMetaObject::invokeMethod(d, "drainEvents", Qt::QueuedConnection);
 }
+
+namespace {
 
 void onRenderUpdate(void* ctx)
 {
@@ -172,8 +179,7 @@ int MpvDevice::start(bool withVideo)
             mpv_render_context_set_update_callback(rc_, onRenderUpdate, this);
         }
     }
-    if (QCoreApplication::instance())
-        mpv_set_wakeup_callback(h_, onWakeup, this);
+    mpv_set_wakeup_callback(h_, onWakeup, this);
     return MciOk;
 }
 
@@ -188,7 +194,8 @@ void MpvDevice::handleEvent(const mpv_event* e)
 
 void MpvDevice::drainEvents()
 {
-    if (!h_)
+    // Asking an empty queue costs a round trip to the core; the wakeup says when to ask.
+    if (!h_ || !wakePending_.exchange(false))
         return;
     for (;;) {
         mpv_event* e = mpv_wait_event(h_, 0);
@@ -328,14 +335,31 @@ int MpvDevice::openFile(const QString& path, QWidget* parent)
         destroy();
         return rc;
     }
-    const int64_t tracks = getInt(h_, prop::trackCount, 0);
-    for (int64_t i = 0; i < tracks; ++i) {
-        const QByteArray base = "track-list/" + QByteArray::number(qlonglong(i)) + "/";
-        const QString type = getString(h_, (base + "type").constData());
-        if (type == QLatin1String("audio"))
-            hasAudio_ = true;
-        else if (type == QLatin1String("video") && !getFlag(h_, (base + "albumart").constData()))
-            hasVideo_ = true;
+    // One read of the whole list instead of one per track and field.
+    mpv_node list;
+    if (mpv_get_property(h_, prop::trackList, MPV_FORMAT_NODE, &list) >= 0) {
+        if (list.format == MPV_FORMAT_NODE_ARRAY) {
+            for (int i = 0; i < list.u.list->num; ++i) {
+                const mpv_node& track = list.u.list->values[i];
+                if (track.format != MPV_FORMAT_NODE_MAP)
+                    continue;
+                QByteArray type;
+                bool albumArt = false;
+                for (int k = 0; k < track.u.list->num; ++k) {
+                    const QByteArray key(track.u.list->keys[k]);
+                    const mpv_node& v = track.u.list->values[k];
+                    if (key == "type" && v.format == MPV_FORMAT_STRING)
+                        type = v.u.string;
+                    else if (key == "albumart" && v.format == MPV_FORMAT_FLAG)
+                        albumArt = v.u.flag;
+                }
+                if (type == "audio")
+                    hasAudio_ = true;
+                else if (type == "video" && !albumArt)
+                    hasVideo_ = true;
+            }
+        }
+        mpv_free_node_contents(&list);
     }
     if (!hasVideo_ && !hasAudio_) {
         destroy();
@@ -426,6 +450,10 @@ qint64 MpvDevice::unitsOf(double seconds) const
 
 void MpvDevice::clearPlayLimits()
 {
+    // Each write is a round trip to the core: skip them when nothing was set.
+    if (!limits_)
+        return;
+    limits_ = false;
     mpv_set_property_string(h_, prop::end, "none");
     mpv_set_property_string(h_, prop::abLoopA, "no");
     mpv_set_property_string(h_, prop::abLoopB, "no");
@@ -433,13 +461,26 @@ void MpvDevice::clearPlayLimits()
     endTarget_.reset();
 }
 
+void MpvDevice::setPaused(bool paused)
+{
+    if (paused != paused_) {
+        setFlag(h_, prop::pause, paused);
+        paused_ = paused;
+    }
+}
+
 int MpvDevice::exactSeek(double seconds)
 {
     seconds = std::max(0.0, seconds);
+    // A restart left over from an earlier seek (keep-open steps back by itself at the end)
+    // must not pass for the end of this one.
+    wakePending_.store(true);
+    drainEvents();
     const QByteArray t = number(seconds);
     const char* cmd[] = {"seek", t.constData(), "absolute+exact", nullptr};
     if (mpv_command(h_, cmd) < 0)
         return MciErrOutOfRange;
+    restTime_ = seconds;
     waitFor([](const mpv_event* e) {
         return e->event_id == MPV_EVENT_PLAYBACK_RESTART || e->event_id == MPV_EVENT_END_FILE;
     }, kSeekSeconds);
@@ -464,18 +505,21 @@ int MpvDevice::play(std::optional<qint64> from, std::optional<qint64> to, bool r
             setDouble(h_, prop::end, end);
             endTarget_ = *to;
         }
+        limits_ = true;
     } else if (repeat) {
         mpv_set_property_string(h_, prop::loopFile, "inf");
+        limits_ = true;
     }
-    setFlag(h_, prop::pause, false);
+    setPaused(false);
     mode_ = Mode::Playing;
+    restTime_.reset();
     return MciOk;
 }
 
 int MpvDevice::pause()
 {
     mode();
-    setFlag(h_, prop::pause, true);
+    setPaused(true);
     mode_ = Mode::Paused;
     return MciOk;
 }
@@ -483,8 +527,9 @@ int MpvDevice::pause()
 int MpvDevice::resume()
 {
     if (mode_ == Mode::Paused) {
-        setFlag(h_, prop::pause, false);
+        setPaused(false);
         mode_ = Mode::Playing;
+        restTime_.reset();
     }
     return MciOk;
 }
@@ -492,7 +537,7 @@ int MpvDevice::resume()
 int MpvDevice::stop()
 {
     mode();
-    setFlag(h_, prop::pause, true);
+    setPaused(true);
     clearPlayLimits();
     mode_ = Mode::Stopped;
     return MciOk;
@@ -500,7 +545,7 @@ int MpvDevice::stop()
 
 int MpvDevice::seekTo(qint64 pos)
 {
-    setFlag(h_, prop::pause, true);
+    setPaused(true);
     clearPlayLimits();
     mode_ = Mode::Stopped;
     if (cd_ || ms_)
@@ -521,10 +566,10 @@ int MpvDevice::step(int frames)
 {
     if (cd_)
         return MciErrUnsupportedFunction;
-    setFlag(h_, prop::pause, true);
+    setPaused(true);
     clearPlayLimits();
     const qint64 total = qint64(roundHalfEven((duration_ - first_) * fps_));
-    const qint64 cur = qint64(roundHalfEven((timePos() - first_) * fps_));
+    const qint64 cur = qint64(roundHalfEven((restingTimePos() - first_) * fps_));
     const qint64 target = std::clamp<qint64>(cur + frames, 0, std::max<qint64>(0, total - 1));
     mode_ = Mode::Paused;
     return exactSeek(first_ + target / fps_ - kSeekLead);
@@ -589,7 +634,7 @@ QString MpvDevice::mode()
 {
     drainEvents();
     if (mode_ == Mode::Playing && getFlag(h_, prop::eofReached)) {
-        setFlag(h_, prop::pause, true);
+        setPaused(true);
         mode_ = Mode::Stopped;
         // A range ends on its last frame, as it was asked to.
         if (endTarget_) {
@@ -606,7 +651,25 @@ QString MpvDevice::mode()
     return QStringLiteral("stopped");
 }
 
-qint64 MpvDevice::position() { return unitsOf(timePos()); }
+double MpvDevice::restingTimePos()
+{
+    // Resting on the last picture, libmpv's clock runs on to the end of the sound; the
+    // picture shown is still the one the seek went to.
+    // That clock can run ahead even before the end is flagged, so at rest near the end
+    // of the file a clock ahead of the seek's target is taken for this.
+    const double t = timePos();
+    if (mode_ != Mode::Playing && restTime_ && *restTime_ > duration_ - 0.25
+        && (t > *restTime_ + 0.5 / fps_ || getFlag(h_, prop::eofReached)))
+        return *restTime_;
+    return t;
+}
+
+qint64 MpvDevice::position()
+{
+    // Past the last picture the clock is the sound's; a position never passes the length.
+    const qint64 p = unitsOf(restingTimePos());
+    return cd_ ? p : std::clamp<qint64>(p, 0, std::max<qint64>(0, length()));
+}
 
 qint64 MpvDevice::length()
 {

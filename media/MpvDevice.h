@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QRect>
 #include <QString>
+#include <atomic>
 #include <functional>
 #include <optional>
 
@@ -90,8 +91,11 @@ private:
     double secondsOf(qint64 pos) const;
     qint64 unitsOf(double seconds) const;
     double timePos() const;
+    double restingTimePos();
     void renderFrame();
     void destroy();
+    static void onWakeup(void* ctx);
+    void setPaused(bool paused);
 
     mpv_handle* h_ = nullptr;
     mpv_render_context* rc_ = nullptr;
@@ -111,7 +115,11 @@ private:
     double duration_ = 0.0;
     QSize natural_;
     QRect dest_;
-    std::optional<qint64> endTarget_; // the "to" of a play that stops
+    std::atomic<bool> wakePending_{true};
+    bool paused_ = true;  // mirrors the "pause" property, which only this class sets
+    bool limits_ = false; // an end, a loop or an A-B loop is set
+    std::optional<qint64> endTarget_;
+    std::optional<double> restTime_; // where the last seek left the device at rest // the "to" of a play that stops
     friend class VideoView;
 };
 
