@@ -213,6 +213,8 @@ bool MpvDevice::waitFor(const std::function<bool(const mpv_event*)>& done, doubl
         const double left = seconds - t.elapsed() / 1000.0;
         if (left <= 0)
             return false;
+        // Cleared before asking: an event queued after this sets it again.
+        wakePending_.store(false);
         // Frames are rendered while waiting too: the video output waits for each one.
         mpv_event* e = mpv_wait_event(h_, rc_ ? std::min(left, 0.02) : left);
         if (e->event_id == MPV_EVENT_NONE) {
@@ -474,7 +476,6 @@ int MpvDevice::exactSeek(double seconds)
     seconds = std::max(0.0, seconds);
     // A restart left over from an earlier seek (keep-open steps back by itself at the end)
     // must not pass for the end of this one.
-    wakePending_.store(true);
     drainEvents();
     const QByteArray t = number(seconds);
     const char* cmd[] = {"seek", t.constData(), "absolute+exact", nullptr};

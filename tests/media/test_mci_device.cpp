@@ -9,6 +9,7 @@
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTest>
@@ -223,6 +224,15 @@ TEST_F(MciDevice, BadMediaAndUnknownAliasesFailCleanly)
     EXPECT_EQ(openClip(Flv1Mp3, "ZORVO.FLV"), media::MciErrDeviceOpen);
     EXPECT_NE(send("seek Zorvo.FLV to x").code, 0);
     EXPECT_NE(send("play Zorvo.FLV from 10 sideways").code, 0);
+}
+
+TEST_F(MciDevice, CdAudioWithoutADriveFails)
+{
+    for (const char* dev : {"/dev/cdrom", "/dev/sr0", "/dev/sr1", "/dev/sr2"})
+        if (QFileInfo::exists(dev))
+            GTEST_SKIP() << "this machine has an optical drive";
+    EXPECT_EQ(send("open D type cdaudio alias cd wait shareable").code, media::MciErrInvalidDeviceName);
+    EXPECT_NE(send("status cd position track 1").code, 0);
 }
 
 TEST_F(MciDevice, UrlThatNeverAnswersFailsInsteadOfHanging)
