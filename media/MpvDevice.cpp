@@ -80,12 +80,13 @@ protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter p(this);
-        if (device_ && !device_->frame_.isNull() && device_->frame_.size() == size())
-            p.drawImage(0, 0, device_->frame_);
-        else if (device_ && !device_->frame_.isNull())
-            p.drawImage(rect(), device_->frame_);
-        else
+        const QImage& f = device_ ? device_->frame_ : QImage();
+        if (f.isNull())
             p.fillRect(rect(), Qt::black);
+        else if (f.deviceIndependentSize().toSize() == size())
+            p.drawImage(QPointF(0, 0), f);
+        else
+            p.drawImage(QRectF(rect()), f);
     }
     void resizeEvent(QResizeEvent*) override
     {
@@ -238,10 +239,14 @@ void MpvDevice::renderFrame()
 {
     if (!rc_)
         return;
-    QSize s = view_ ? view_->size() : QSize(1, 1);
+    // Rendered in device pixels, so that the picture is sharp on a scaled screen.
+    const qreal dpr = view_ ? view_->devicePixelRatioF() : 1.0;
+    QSize s = view_ ? (QSizeF(view_->size()) * dpr).toSize() : QSize(1, 1);
     s = s.expandedTo(QSize(1, 1));
-    if (frame_.size() != s)
+    if (frame_.size() != s) {
         frame_ = QImage(s, QImage::Format_RGB32);
+        frame_.setDevicePixelRatio(dpr);
+    }
     int size[2] = {s.width(), s.height()};
     size_t stride = static_cast<size_t>(frame_.bytesPerLine());
     char format[] = "bgr0";

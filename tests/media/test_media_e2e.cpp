@@ -73,7 +73,7 @@ TEST(E2EVideo, PlayingClipDrawsIntoItsParent)
     deadline.setRemainingTime(30000);
     do {
         QTest::qWait(20);
-        shot = window.grab().toImage();
+        shot = window.grab().toImage().scaled(window.size()); // logical pixels on any scale
     } while (!deadline.hasExpired() && litShare(shot, video.adjusted(8, 8, -8, -8)) < 0.5);
     QDir().mkpath(QStringLiteral(ZORVO_TEST_OUT));
     shot.save(QStringLiteral(ZORVO_TEST_OUT "/e2e_video.png"));
@@ -88,7 +88,7 @@ TEST(E2EVideo, PlayingClipDrawsIntoItsParent)
     deadline.setRemainingTime(30000);
     do {
         QTest::qWait(20);
-        shot = window.grab().toImage();
+        shot = window.grab().toImage().scaled(window.size()); // logical pixels on any scale
     } while (!deadline.hasExpired() && QColor(shot.pixel(300, 250)) != QColor(0, 0, 160));
     EXPECT_EQ(QColor(shot.pixel(300, 250)), QColor(0, 0, 160));
     EXPECT_GT(litShare(shot, QRect(8, 8, 184, 134)), 0.5);
