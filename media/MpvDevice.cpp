@@ -1,0 +1,760 @@
+#include "media/MpvDevice.h"
+
+#include "media/MciSend.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QWidget>
+#include <cmath>
+#include <mpv/client.h>
+#include <mpv/render.h>
+
+namespace media {
+
+namespace {
+
+// libmpv property and option names, in one place.
+namespace prop {
+constexpr const char* timePos = "time-pos";
+constexpr const char* duration = "duration";
+constexpr const char* pause = "pause";
+constexpr const char* eofReached = "eof-reached";
+constexpr const char* containerFps = "container-fps";
+constexpr const char* estimatedVfFps = "estimated-vf-fps";
+constexpr const char* end = "end";
+constexpr const char* abLoopA = "ab-loop-a";
+constexpr const char* abLoopB = "ab-loop-b";
+constexpr const char* loopFile = "loop-file";
+constexpr const char* volume = "volume";
+constexpr const char* mute = "mute";
+constexpr const char* speed = "speed";
+constexpr const char* fileFormat = "file-format";
+constexpr const char* hrSeekDemuxerOffset = "hr-seek-demuxer-offset";
+constexpr const char* trackList = "track-list";
+constexpr const char* chapterCount = "chapter-list/count";
+constexpr const char* width = "width";
+constexpr const char* height = "height";
+constexpr const char* dwidth = "dwidth";
+constexpr const char* dheight = "dheight";
+} // namespace prop
+
+// Seek targets sit this far before a frame's time stamp, so that the exact seek, which
+// drops frames stamped before its target, lands on that frame and not the next.
+constexpr double kSeekLead = 0.001;
+constexpr double kOpenSeconds = 15.0;
+constexpr double kOpenUrlSeconds = 6.0;
+constexpr double kSeekSeconds = 5.0;
+
+bool isUrl(const QString& s) { return s.contains(QLatin1String("://")); }
+
+double roundHalfEven(double v) { return std::nearbyint(v); }
+
+QByteArray number(double v) { return QByteArray::number(v, 'f', 6); }
+
+} // namespace
+
+bool videoOutputAvailable()
+{
+    if (qgetenv("ZORVO_MPV_VO") == "null")
+        return false;
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        return false;
+    const QString p = QGuiApplication::platformName();
+    return p != QLatin1String("offscreen") && p != QLatin1String("minimal");
+}
+
+// The child window of a parent that the picture is drawn into. Frames are rendered by
+// libmpv's software renderer into the device's image at the view's size.
+class VideoView : public QWidget {
+public:
+    VideoView(QWidget* parent, MpvDevice* device) : QWidget(parent), device_(device)
+    {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setAutoFillBackground(false);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        const QImage& f = device_ ? device_->frame_ : QImage();
+        if (f.isNull())
+            p.fillRect(rect(), Qt::black);
+        else if (f.deviceIndependentSize().toSize() == size())
+            p.drawImage(QPointF(0, 0), f);
+        else
+            p.drawImage(QRectF(rect()), f);
+    }
+    void resizeEvent(QResizeEvent*) override
+    {
+        if (device_)
+            device_->renderFrame();
+    }
+
+private:
+    QPointer<MpvDevice> device_;
+};
+
+namespace {
+
+} // namespace
+
+void MpvDevice::onWakeup(void* ctx)
+{
+    auto* d = static_cast<MpvDevice*>(ctx);
+    d->wakePending_.store(true);
+    if (QCoreApplication::instance())
+        QMetaObject::invokeMethod(d, "drainEvents", Qt::QueuedConnection);
+}
+
+namespace {
+
+void onRenderUpdate(void* ctx)
+{
+    QMetaObject::invokeMethod(static_cast<MpvDevice*>(ctx), "renderUpdate", Qt::QueuedConnection);
+}
+} // namespace
+
+MpvDevice::MpvDevice() = default;
+
+MpvDevice::~MpvDevice() { destroy(); }
+
+void MpvDevice::destroy()
+{
+    if (view_)
+        delete view_.data();
+    if (rc_) {
+        mpv_render_context_set_update_callback(rc_, nullptr, nullptr);
+        mpv_render_context_free(rc_);
+        rc_ = nullptr;
+    }
+    if (h_) {
+        mpv_set_wakeup_callback(h_, nullptr, nullptr);
+        mpv_terminate_destroy(h_);
+        h_ = nullptr;
+    }
+}
+
+bool MpvDevice::showsVideo() const { return rc_ != nullptr; }
+
+int MpvDevice::start(bool withVideo)
+{
+    h_ = mpv_create();
+    if (!h_)
+        return MciErrCannotLoadDriver;
+    auto opt = [this](const char* name, const char* value) { mpv_set_option_string(h_, name, value); };
+    opt("config", "no");
+    opt("terminal", "no");
+    opt("load-scripts", "no");
+    opt("ytdl", "no");
+    opt("osc", "no");
+    opt("input-default-bindings", "no");
+    opt("input-vo-keyboard", "no");
+    opt("idle", "yes");
+    opt("pause", "yes");
+    opt("keep-open", "yes");
+    opt("hr-seek", "yes");
+    opt("audio-display", "no");
+    opt("sub-auto", "no");
+    opt("audio-file-auto", "no");
+    opt("hwdec", "no");
+    opt("osd-level", "0");
+    opt("network-timeout", "5");
+    opt("vo", withVideo ? "libmpv" : "null");
+    // Without a sound card the list ends in the null output, so timing and the audio
+    // track stay as they are on a machine with sound.
+    opt("ao", withVideo ? "pulse,alsa,null" : "null");
+    if (mpv_initialize(h_) < 0)
+        return MciErrCannotLoadDriver;
+    if (withVideo) {
+        mpv_render_param params[] = {
+            {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)},
+            {MPV_RENDER_PARAM_INVALID, nullptr}};
+        if (mpv_render_context_create(&rc_, h_, params) < 0) {
+            rc_ = nullptr;
+            mpv_set_property_string(h_, "vo", "null");
+        } else {
+            mpv_render_context_set_update_callback(rc_, onRenderUpdate, this);
+        }
+    }
+    mpv_set_wakeup_callback(h_, onWakeup, this);
+    return MciOk;
+}
+
+void MpvDevice::handleEvent(const mpv_event* e)
+{
+    switch (e->event_id) {
+    case MPV_EVENT_PLAYBACK_RESTART: restarted_ = true; break;
+    case MPV_EVENT_END_FILE: endFailed_ = true; break;
+    default: break;
+    }
+}
+
+void MpvDevice::drainEvents()
+{
+    // Asking an empty queue costs a round trip to the core; the wakeup says when to ask.
+    if (!h_ || !wakePending_.exchange(false))
+        return;
+    for (;;) {
+        mpv_event* e = mpv_wait_event(h_, 0);
+        if (e->event_id == MPV_EVENT_NONE)
+            break;
+        handleEvent(e);
+    }
+}
+
+bool MpvDevice::waitFor(const std::function<bool(const mpv_event*)>& done, double seconds)
+{
+    QElapsedTimer t;
+    t.start();
+    for (;;) {
+        const double left = seconds - t.elapsed() / 1000.0;
+        if (left <= 0)
+            return false;
+        // Cleared before asking: an event queued after this sets it again.
+        wakePending_.store(false);
+        // Frames are rendered while waiting too: the video output waits for each one.
+        mpv_event* e = mpv_wait_event(h_, rc_ ? std::min(left, 0.02) : left);
+        if (e->event_id == MPV_EVENT_NONE) {
+            if (rc_)
+                renderUpdate();
+            continue;
+        }
+        handleEvent(e);
+        if (done(e))
+            return true;
+    }
+}
+
+void MpvDevice::renderUpdate()
+{
+    if (rc_ && (mpv_render_context_update(rc_) & MPV_RENDER_UPDATE_FRAME))
+        renderFrame();
+}
+
+void MpvDevice::renderFrame()
+{
+    if (!rc_)
+        return;
+    // Rendered in device pixels, so that the picture is sharp on a scaled screen.
+    const qreal dpr = view_ ? view_->devicePixelRatioF() : 1.0;
+    QSize s = view_ ? (QSizeF(view_->size()) * dpr).toSize() : QSize(1, 1);
+    s = s.expandedTo(QSize(1, 1));
+    if (frame_.size() != s) {
+        frame_ = QImage(s, QImage::Format_RGB32);
+        frame_.setDevicePixelRatio(dpr);
+    }
+    int size[2] = {s.width(), s.height()};
+    size_t stride = static_cast<size_t>(frame_.bytesPerLine());
+    char format[] = "bgr0";
+    mpv_render_param params[] = {{MPV_RENDER_PARAM_SW_SIZE, size},
+                                 {MPV_RENDER_PARAM_SW_FORMAT, format},
+                                 {MPV_RENDER_PARAM_SW_STRIDE, &stride},
+                                 {MPV_RENDER_PARAM_SW_POINTER, frame_.bits()},
+                                 {MPV_RENDER_PARAM_INVALID, nullptr}};
+    mpv_render_context_render(rc_, params);
+    if (view_)
+        view_->update();
+}
+
+int MpvDevice::load(const QString& target, double deadline)
+{
+    const QByteArray t = target.toUtf8();
+    const char* cmd[] = {"loadfile", t.constData(), nullptr};
+    if (mpv_command(h_, cmd) < 0)
+        return MciErrInvalidFile;
+    bool loaded = false;
+    const bool answered = waitFor(
+        [&](const mpv_event* e) {
+            if (e->event_id == MPV_EVENT_FILE_LOADED)
+                loaded = true;
+            return e->event_id == MPV_EVENT_FILE_LOADED || e->event_id == MPV_EVENT_END_FILE;
+        },
+        deadline);
+    if (!answered)
+        return MciErrDeviceNotReady;
+    if (!loaded)
+        return MciErrInvalidFile;
+    // Rest on the first frame before answering, so that the first status reads it.
+    if (!waitFor([](const mpv_event* e) {
+            return e->event_id == MPV_EVENT_PLAYBACK_RESTART || e->event_id == MPV_EVENT_END_FILE;
+        }, deadline) || endFailed_)
+        return MciErrInvalidFile;
+    return MciOk;
+}
+
+double MpvDevice::timePos() const
+{
+    double d = 0;
+    if (!h_ || mpv_get_property(h_, prop::timePos, MPV_FORMAT_DOUBLE, &d) < 0)
+        return first_;
+    return d;
+}
+
+namespace {
+double getDouble(mpv_handle* h, const char* name, double fallback)
+{
+    double d = 0;
+    return mpv_get_property(h, name, MPV_FORMAT_DOUBLE, &d) < 0 ? fallback : d;
+}
+int64_t getInt(mpv_handle* h, const char* name, int64_t fallback)
+{
+    int64_t v = 0;
+    return mpv_get_property(h, name, MPV_FORMAT_INT64, &v) < 0 ? fallback : v;
+}
+QString getString(mpv_handle* h, const char* name)
+{
+    char* s = mpv_get_property_string(h, name);
+    if (!s)
+        return QString();
+    QString r = QString::fromUtf8(s);
+    mpv_free(s);
+    return r;
+}
+bool getFlag(mpv_handle* h, const char* name)
+{
+    int f = 0;
+    return mpv_get_property(h, name, MPV_FORMAT_FLAG, &f) >= 0 && f;
+}
+void setFlag(mpv_handle* h, const char* name, bool on)
+{
+    int f = on ? 1 : 0;
+    mpv_set_property(h, name, MPV_FORMAT_FLAG, &f);
+}
+void setDouble(mpv_handle* h, const char* name, double v)
+{
+    mpv_set_property(h, name, MPV_FORMAT_DOUBLE, &v);
+}
+} // namespace
+
+int MpvDevice::openFile(const QString& path, QWidget* parent)
+{
+    if (!isUrl(path) && !QFileInfo(path).isFile())
+        return MciErrFileNotFound;
+    const bool withVideo = parent && videoOutputAvailable();
+    int rc = start(withVideo);
+    if (rc == MciOk)
+        rc = load(path, isUrl(path) ? kOpenUrlSeconds : kOpenSeconds);
+    if (rc != MciOk) {
+        destroy();
+        return rc;
+    }
+    // One read of the whole list instead of one per track and field.
+    mpv_node list;
+    if (mpv_get_property(h_, prop::trackList, MPV_FORMAT_NODE, &list) >= 0) {
+        if (list.format == MPV_FORMAT_NODE_ARRAY) {
+            for (int i = 0; i < list.u.list->num; ++i) {
+                const mpv_node& track = list.u.list->values[i];
+                if (track.format != MPV_FORMAT_NODE_MAP)
+                    continue;
+                QByteArray type;
+                bool albumArt = false;
+                for (int k = 0; k < track.u.list->num; ++k) {
+                    const QByteArray key(track.u.list->keys[k]);
+                    const mpv_node& v = track.u.list->values[k];
+                    if (key == "type" && v.format == MPV_FORMAT_STRING)
+                        type = v.u.string;
+                    else if (key == "albumart" && v.format == MPV_FORMAT_FLAG)
+                        albumArt = v.u.flag;
+                }
+                if (type == "audio")
+                    hasAudio_ = true;
+                else if (type == "video" && !albumArt)
+                    hasVideo_ = true;
+            }
+        }
+        mpv_free_node_contents(&list);
+    }
+    if (!hasVideo_ && !hasAudio_) {
+        destroy();
+        return MciErrInvalidFile;
+    }
+    first_ = getDouble(h_, prop::timePos, 0.0);
+    fps_ = 25.0;
+    if (hasVideo_) {
+        const double c = getDouble(h_, prop::containerFps, 0.0);
+        const double e = getDouble(h_, prop::estimatedVfFps, 0.0);
+        if (c > 0.5 && c < 500)
+            fps_ = c;
+        else if (e > 0.5 && e < 500)
+            fps_ = e;
+    }
+    duration_ = getDouble(h_, prop::duration, 0.0);
+    // Program streams carry no index: the demuxer lands after the target unless it is
+    // sent back a little and the decoder goes forward from there.
+    if (getString(h_, prop::fileFormat).contains(QLatin1String("mpeg")))
+        setDouble(h_, prop::hrSeekDemuxerOffset, 1.0);
+    if (hasVideo_) {
+        int64_t w = getInt(h_, prop::dwidth, 0), hh = getInt(h_, prop::dheight, 0);
+        if (w <= 0 || hh <= 0) {
+            w = getInt(h_, prop::width, 0);
+            hh = getInt(h_, prop::height, 0);
+        }
+        natural_ = QSize(int(w), int(hh));
+        dest_ = QRect(QPoint(0, 0), natural_);
+        if (rc_) {
+            view_ = new VideoView(parent, this);
+            view_->setGeometry(dest_);
+            view_->show();
+            renderFrame();
+        }
+    }
+    mode_ = Mode::Stopped;
+    return MciOk;
+}
+
+int MpvDevice::openCd(const QString& drive)
+{
+    // The drive letter of the command names the first optical drive, the next letter the
+    // next one: there is no letter to drive map of the system to follow.
+    const QStringList candidates{QStringLiteral("/dev/cdrom"), QStringLiteral("/dev/sr0"),
+                                 QStringLiteral("/dev/sr1"), QStringLiteral("/dev/sr2")};
+    QStringList drives;
+    for (const QString& c : candidates) {
+        const QString real = QFileInfo(c).canonicalFilePath();
+        if (!real.isEmpty() && !drives.contains(real))
+            drives << real;
+    }
+    const QChar letter = drive.isEmpty() ? QChar('D') : drive.at(0).toUpper();
+    const int index = letter.unicode() >= 'D' ? letter.unicode() - 'D' : 0;
+    if (index >= drives.size())
+        return MciErrInvalidDeviceName;
+    int rc = start(false);
+    if (rc == MciOk) {
+        mpv_set_option_string(h_, "cdrom-device", drives.at(index).toUtf8().constData());
+        rc = load(QStringLiteral("cdda://"), kOpenSeconds);
+    }
+    if (rc != MciOk) {
+        destroy();
+        return rc;
+    }
+    cd_ = true;
+    hasAudio_ = true;
+    ms_ = true;
+    fps_ = 1000.0;
+    first_ = 0.0;
+    duration_ = getDouble(h_, prop::duration, 0.0);
+    mode_ = Mode::Stopped;
+    return MciOk;
+}
+
+double MpvDevice::secondsOf(qint64 pos) const
+{
+    if (cd_)
+        return pos / 1000.0;
+    return first_ + (ms_ ? pos / 1000.0 : pos / fps_);
+}
+
+qint64 MpvDevice::unitsOf(double seconds) const
+{
+    if (cd_)
+        return qint64(roundHalfEven(seconds * 1000.0));
+    return qint64(roundHalfEven((seconds - first_) * (ms_ ? 1000.0 : fps_)));
+}
+
+void MpvDevice::clearPlayLimits()
+{
+    // Each write is a round trip to the core: skip them when nothing was set.
+    if (!limits_)
+        return;
+    limits_ = false;
+    mpv_set_property_string(h_, prop::end, "none");
+    mpv_set_property_string(h_, prop::abLoopA, "no");
+    mpv_set_property_string(h_, prop::abLoopB, "no");
+    mpv_set_property_string(h_, prop::loopFile, "no");
+    endTarget_.reset();
+}
+
+void MpvDevice::setPaused(bool paused)
+{
+    if (paused != paused_) {
+        setFlag(h_, prop::pause, paused);
+        paused_ = paused;
+    }
+}
+
+int MpvDevice::exactSeek(double seconds)
+{
+    seconds = std::max(0.0, seconds);
+    // A restart left over from an earlier seek (keep-open steps back by itself at the end)
+    // must not pass for the end of this one.
+    drainEvents();
+    const QByteArray t = number(seconds);
+    const char* cmd[] = {"seek", t.constData(), "absolute+exact", nullptr};
+    if (mpv_command(h_, cmd) < 0)
+        return MciErrOutOfRange;
+    restTime_ = seconds;
+    waitFor([](const mpv_event* e) {
+        return e->event_id == MPV_EVENT_PLAYBACK_RESTART || e->event_id == MPV_EVENT_END_FILE;
+    }, kSeekSeconds);
+    return MciOk;
+}
+
+int MpvDevice::play(std::optional<qint64> from, std::optional<qint64> to, bool repeat)
+{
+    clearPlayLimits();
+    const double lead = ms_ || cd_ ? 0.0 : kSeekLead;
+    if (from)
+        exactSeek(secondsOf(*from) - lead);
+    else if (getFlag(h_, prop::eofReached))
+        exactSeek(timePos()); // leave the end state, or the device would not move
+    if (to) {
+        // The end sits half a frame after frame b, so that b is still shown.
+        const double end = secondsOf(*to) + (ms_ || cd_ ? 0.0 : 0.5 / fps_);
+        if (repeat) {
+            setDouble(h_, prop::abLoopA, from ? secondsOf(*from) - lead : timePos());
+            setDouble(h_, prop::abLoopB, end);
+        } else {
+            setDouble(h_, prop::end, end);
+            endTarget_ = *to;
+        }
+        limits_ = true;
+    } else if (repeat) {
+        mpv_set_property_string(h_, prop::loopFile, "inf");
+        limits_ = true;
+    }
+    setPaused(false);
+    mode_ = Mode::Playing;
+    restTime_.reset();
+    return MciOk;
+}
+
+int MpvDevice::pause()
+{
+    mode();
+    setPaused(true);
+    mode_ = Mode::Paused;
+    return MciOk;
+}
+
+int MpvDevice::resume()
+{
+    if (mode_ == Mode::Paused) {
+        setPaused(false);
+        mode_ = Mode::Playing;
+        restTime_.reset();
+    }
+    return MciOk;
+}
+
+int MpvDevice::stop()
+{
+    mode();
+    setPaused(true);
+    clearPlayLimits();
+    mode_ = Mode::Stopped;
+    return MciOk;
+}
+
+int MpvDevice::seekTo(qint64 pos)
+{
+    setPaused(true);
+    clearPlayLimits();
+    mode_ = Mode::Stopped;
+    if (cd_ || ms_)
+        return exactSeek(secondsOf(std::clamp<qint64>(pos, 0, std::max<qint64>(0, length()))));
+    // The last frame is the last place a seek can rest on.
+    const qint64 last = std::max<qint64>(0, length() - 1);
+    return exactSeek(secondsOf(std::clamp<qint64>(pos, 0, last)) - kSeekLead);
+}
+
+int MpvDevice::seekToEnd()
+{
+    if (cd_ || ms_)
+        return seekTo(length());
+    return seekTo(std::max<qint64>(0, length() - 1));
+}
+
+int MpvDevice::step(int frames)
+{
+    if (cd_)
+        return MciErrUnsupportedFunction;
+    setPaused(true);
+    clearPlayLimits();
+    const qint64 total = qint64(roundHalfEven((duration_ - first_) * fps_));
+    const qint64 cur = qint64(roundHalfEven((restingTimePos() - first_) * fps_));
+    const qint64 target = std::clamp<qint64>(cur + frames, 0, std::max<qint64>(0, total - 1));
+    mode_ = Mode::Paused;
+    return exactSeek(first_ + target / fps_ - kSeekLead);
+}
+
+int MpvDevice::put(const QRect& r)
+{
+    if (!hasVideo_)
+        return MciErrNoWindow;
+    dest_ = r;
+    if (view_) {
+        view_->setGeometry(r);
+        view_->show();
+        renderFrame();
+    }
+    return MciOk;
+}
+
+int MpvDevice::whereSource(QRect& r)
+{
+    if (!hasVideo_)
+        return MciErrNoWindow;
+    r = QRect(QPoint(0, 0), natural_);
+    return MciOk;
+}
+
+int MpvDevice::whereDestination(QRect& r)
+{
+    if (!hasVideo_)
+        return MciErrNoWindow;
+    r = dest_;
+    return MciOk;
+}
+
+int MpvDevice::setVolume(int perMille)
+{
+    if (perMille < 0 || perMille > 1000)
+        return MciErrOutOfRange;
+    setDouble(h_, prop::volume, perMille / 10.0);
+    return MciOk;
+}
+
+int MpvDevice::setAudio(bool on)
+{
+    if (!hasAudio_)
+        return MciErrUnsupportedFunction;
+    setFlag(h_, prop::mute, !on);
+    audioOn_ = on;
+    return MciOk;
+}
+
+int MpvDevice::setSpeed(int perMille)
+{
+    if (perMille < 10 || perMille > 100000)
+        return MciErrOutOfRange;
+    setDouble(h_, prop::speed, perMille / 1000.0);
+    speed_ = perMille;
+    return MciOk;
+}
+
+QString MpvDevice::mode()
+{
+    drainEvents();
+    if (mode_ == Mode::Playing && getFlag(h_, prop::eofReached)) {
+        setPaused(true);
+        mode_ = Mode::Stopped;
+        // A range ends on its last frame, as it was asked to.
+        if (endTarget_) {
+            const qint64 target = *endTarget_;
+            clearPlayLimits();
+            exactSeek(secondsOf(target) - (ms_ || cd_ ? 0.0 : kSeekLead));
+        }
+    }
+    switch (mode_) {
+    case Mode::Playing: return QStringLiteral("playing");
+    case Mode::Paused: return QStringLiteral("paused");
+    case Mode::Stopped: break;
+    }
+    return QStringLiteral("stopped");
+}
+
+double MpvDevice::restingTimePos()
+{
+    // Resting on the last picture, libmpv's clock runs on to the end of the sound; the
+    // picture shown is still the one the seek went to.
+    // That clock can run ahead even before the end is flagged, so at rest near the end
+    // of the file a clock ahead of the seek's target is taken for this.
+    const double t = timePos();
+    if (mode_ != Mode::Playing && restTime_ && *restTime_ > duration_ - 0.25
+        && (t > *restTime_ + 0.5 / fps_ || getFlag(h_, prop::eofReached)))
+        return *restTime_;
+    return t;
+}
+
+qint64 MpvDevice::position()
+{
+    // Past the last picture the clock is the sound's; a position never passes the length.
+    const qint64 p = unitsOf(restingTimePos());
+    return cd_ ? p : std::clamp<qint64>(p, 0, std::max<qint64>(0, length()));
+}
+
+qint64 MpvDevice::length()
+{
+    if (cd_)
+        return qint64(roundHalfEven(duration_ * 1000.0));
+    return std::max<qint64>(0, unitsOf(duration_));
+}
+
+int MpvDevice::trackCount() const { return cd_ ? int(getInt(h_, prop::chapterCount, 0)) : 0; }
+
+int MpvDevice::trackStart(int track, qint64& ms)
+{
+    if (!cd_ || track < 1 || track > trackCount())
+        return MciErrOutOfRange;
+    const QByteArray p = "chapter-list/" + QByteArray::number(track - 1) + "/time";
+    ms = qint64(roundHalfEven(getDouble(h_, p.constData(), 0.0) * 1000.0));
+    return MciOk;
+}
+
+int MpvDevice::trackLength(int track, qint64& ms)
+{
+    qint64 start = 0, next = 0;
+    const int rc = trackStart(track, start);
+    if (rc != MciOk)
+        return rc;
+    if (trackStart(track + 1, next) != MciOk)
+        next = length();
+    ms = next - start;
+    return MciOk;
+}
+
+int MpvDevice::frameRateMilli() const { return int(roundHalfEven(fps_ * 1000.0)); }
+
+QImage MpvDevice::snapshot(const QSize& size)
+{
+    if (!hasVideo_ || !h_)
+        return QImage();
+    mpv_node args[2];
+    args[0].format = MPV_FORMAT_STRING;
+    args[0].u.string = const_cast<char*>("screenshot-raw");
+    args[1].format = MPV_FORMAT_STRING;
+    args[1].u.string = const_cast<char*>("video");
+    mpv_node_list list{2, args, nullptr};
+    mpv_node cmd;
+    cmd.format = MPV_FORMAT_NODE_ARRAY;
+    cmd.u.list = &list;
+    mpv_node res;
+    if (mpv_command_node(h_, &cmd, &res) < 0)
+        return QImage();
+    int64_t w = 0, hh = 0, stride = 0;
+    QString format;
+    const mpv_byte_array* data = nullptr;
+    if (res.format == MPV_FORMAT_NODE_MAP) {
+        for (int i = 0; i < res.u.list->num; ++i) {
+            const QByteArray key(res.u.list->keys[i]);
+            const mpv_node& v = res.u.list->values[i];
+            if (key == "w" && v.format == MPV_FORMAT_INT64) w = v.u.int64;
+            else if (key == "h" && v.format == MPV_FORMAT_INT64) hh = v.u.int64;
+            else if (key == "stride" && v.format == MPV_FORMAT_INT64) stride = v.u.int64;
+            else if (key == "format" && v.format == MPV_FORMAT_STRING) format = QString::fromUtf8(v.u.string);
+            else if (key == "data" && v.format == MPV_FORMAT_BYTE_ARRAY) data = v.u.ba;
+        }
+    }
+    QImage img;
+    if (data && w > 0 && hh > 0 && stride >= w * 4 && format == QLatin1String("bgr0")
+        && data->size >= size_t(stride * hh)) {
+        img = QImage(static_cast<const uchar*>(data->data), int(w), int(hh), int(stride),
+                     QImage::Format_RGB32).copy();
+        // The fourth byte is undefined in this format; make the picture opaque.
+        for (int y = 0; y < img.height(); ++y) {
+            auto* line = reinterpret_cast<quint32*>(img.scanLine(y));
+            for (int x = 0; x < img.width(); ++x)
+                line[x] |= 0xff000000u;
+        }
+    }
+    mpv_free_node_contents(&res);
+    if (!img.isNull() && size.isValid() && !size.isEmpty() && size != img.size())
+        img = img.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return img;
+}
+
+} // namespace media

@@ -1,0 +1,138 @@
+#pragma once
+// One device of the media control interface, played by libmpv. The interpreter parses
+// the command strings; this class gives them their meaning. All calls come from the
+// thread that made the device (the GUI thread in the program).
+#include <QImage>
+#include <QObject>
+#include <QPointer>
+#include <QRect>
+#include <QString>
+#include <atomic>
+#include <functional>
+#include <optional>
+
+struct mpv_handle;
+struct mpv_event;
+struct mpv_render_context;
+class QWidget;
+
+namespace media {
+
+class VideoView;
+
+class MpvDevice : public QObject {
+    Q_OBJECT
+public:
+    enum class Mode { Stopped, Playing, Paused };
+
+    MpvDevice();
+    ~MpvDevice() override;
+    MpvDevice(const MpvDevice&) = delete;
+    MpvDevice& operator=(const MpvDevice&) = delete;
+
+    // Both return when the media is loaded (resting on its first frame) or has failed.
+    int openFile(const QString& path, QWidget* parent);
+    int openCd(const QString& drive);
+
+    bool isCd() const { return cd_; }
+    bool hasVideo() const { return hasVideo_; }
+    bool hasAudio() const { return hasAudio_; }
+    bool showsVideo() const; // draws into a widget (not headless)
+    mpv_handle* handle() const { return h_; }
+
+    void setMsFormat(bool ms) { ms_ = ms; }
+    bool msFormat() const { return ms_; }
+
+    // Positions are in the current time format (frames or milliseconds; milliseconds
+    // from the start of the disc for a CD).
+    int play(std::optional<qint64> from, std::optional<qint64> to, bool repeat);
+    int pause();
+    int resume();
+    int stop();
+    int seekTo(qint64 pos);
+    int seekToEnd();
+    int step(int frames);
+    int put(const QRect& r);
+    int whereSource(QRect& r);
+    int whereDestination(QRect& r);
+    int setVolume(int perMille);
+    int setAudio(bool on);
+    int setSpeed(int perMille);
+
+    QString mode();
+    qint64 position();
+    qint64 length();
+    int trackStart(int track, qint64& ms);
+    int trackLength(int track, qint64& ms);
+    int frameRateMilli() const;
+    bool audioOn() const { return audioOn_; }
+    int speedPerMille() const { return speed_; }
+    int trackCount() const;
+
+    // The current frame as decoded, scaled to size (an empty size keeps the natural one);
+    // a null image when there is no picture.
+    QImage snapshot(const QSize& size);
+
+    // Frame numbers and times of the open file (tests and benchmarks read them).
+    double fps() const { return fps_; }
+    double firstTime() const { return first_; }
+
+private slots:
+    void drainEvents();
+    void renderUpdate();
+
+private:
+    int start(bool withVideo);
+    int load(const QString& target, double deadline);
+    void handleEvent(const mpv_event* e);
+    bool waitFor(const std::function<bool(const mpv_event*)>& done, double seconds);
+    int exactSeek(double seconds);
+    void clearPlayLimits();
+    double secondsOf(qint64 pos) const;
+    qint64 unitsOf(double seconds) const;
+    double timePos() const;
+    double restingTimePos();
+    void renderFrame();
+    void destroy();
+    static void onWakeup(void* ctx);
+    void setPaused(bool paused);
+
+    mpv_handle* h_ = nullptr;
+    mpv_render_context* rc_ = nullptr;
+    QPointer<VideoView> view_;
+    QImage frame_;
+    Mode mode_ = Mode::Stopped;
+    bool cd_ = false;
+    bool hasVideo_ = false;
+    bool hasAudio_ = false;
+    bool ms_ = false;
+    bool audioOn_ = true;
+    bool endFailed_ = false;
+    bool restarted_ = false;
+    int speed_ = 1000;
+    double fps_ = 25.0;
+    double first_ = 0.0;
+    double duration_ = 0.0;
+    QSize natural_;
+    QRect dest_;
+    std::atomic<bool> wakePending_{true};
+    bool paused_ = true;  // mirrors the "pause" property, which only this class sets
+    bool limits_ = false; // an end, a loop or an A-B loop is set
+    std::optional<qint64> endTarget_;
+    std::optional<double> restTime_; // where the last seek left the device at rest // the "to" of a play that stops
+    friend class VideoView;
+};
+
+// True when video can be shown on this display (a GUI platform other than offscreen or
+// minimal, and ZORVO_MPV_VO is not "null").
+bool videoOutputAvailable();
+
+} // namespace media
+
+namespace media {
+// The device the interpreter holds under an alias (case does not matter); null when the
+// alias is not open.
+MpvDevice* mciDevice(const QString& alias);
+// Snapshot of the current frame of an alias's device, scaled to the video area's size.
+QImage mciSnapshot(const QString& alias, const QSize& size);
+} // namespace media
