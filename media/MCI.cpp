@@ -1,5 +1,7 @@
 #include "media/MCI.h"
 
+#include "app/FileObject.h"
+#include "app/Numbers.h"
 #include "media/MciSend.h"
 #include "ui/MsgBox.h"
 
@@ -8,21 +10,16 @@
 
 namespace media {
 
+using mdlZorvoFLV::roundToInt32;
+using mdlZorvoFLV::valLenient;
+
 namespace {
 
 QString num(qint64 v) { return QString::number(v); }
 
-QString fileNamePart(const QString& path)
-{
-    const int cut = std::max(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char('/')));
-    return path.mid(cut + 1);
-}
+QString fileNamePart(const QString& path) { return FileObject::splitPath(path).fileName; }
 
-QString extensionOf(const QString& name)
-{
-    const int dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot < 0 ? QString() : name.mid(dot + 1);
-}
+QString extensionOf(const QString& name) { return FileObject::splitPath(name).extension; }
 
 // "D:\Track03.cda" -> "D".
 QString driveLetterOf(const QString& path)
@@ -49,67 +46,6 @@ bool looksLikeCdTrack(const QString& fileName, QString& track)
 }
 
 } // namespace
-
-double lenientNumber(const QString& text)
-{
-    int i = 0;
-    const int n = text.size();
-    const auto blank = [&](int k) {
-        const QChar c = text.at(k);
-        return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r');
-    };
-    while (i < n && blank(i))
-        ++i;
-    QString digits;
-    if (i < n && (text.at(i) == QLatin1Char('-') || text.at(i) == QLatin1Char('+')))
-        digits += text.at(i++);
-    bool dot = false, any = false;
-    for (; i < n; ++i) {
-        const QChar c = text.at(i);
-        if (blank(i))
-            continue;
-        if (isDigit(c)) {
-            digits += c;
-            any = true;
-        } else if (c == QLatin1Char('.') && !dot) {
-            digits += c;
-            dot = true;
-        } else {
-            break;
-        }
-    }
-    if (!any)
-        return 0.0;
-    // An exponent counts only when digits follow it.
-    if (i < n && QStringLiteral("eEdD").contains(text.at(i))) {
-        int k = i + 1;
-        QString exp = QStringLiteral("e");
-        if (k < n && (text.at(k) == QLatin1Char('-') || text.at(k) == QLatin1Char('+')))
-            exp += text.at(k++);
-        bool expDigits = false;
-        for (; k < n && isDigit(text.at(k)); ++k) {
-            exp += text.at(k);
-            expDigits = true;
-        }
-        if (expDigits)
-            digits += exp;
-    }
-    bool ok = false;
-    const double v = digits.toDouble(&ok);
-    return ok ? v : 0.0;
-}
-
-int roundToInt(double v)
-{
-    if (!std::isfinite(v))
-        return 0;
-    const double r = std::nearbyint(v);
-    if (r >= double(INT_MAX))
-        return INT_MAX;
-    if (r <= double(INT_MIN))
-        return INT_MIN;
-    return int(r);
-}
 
 MCI::MCI() = default;
 
@@ -168,8 +104,8 @@ void MCI::parseWhereSize(const QString& reply, int& Width, int& Height)
     const int b3 = rest.indexOf(QLatin1Char(' '));
     const QString w = b3 < 0 ? rest : rest.left(b3 + 1);
     const QString h = b3 < 0 ? QString() : rest.mid(b3);
-    Width = roundToInt(lenientNumber(w));
-    Height = roundToInt(lenientNumber(h));
+    Width = roundToInt32(valLenient(w));
+    Height = roundToInt32(valLenient(h));
 }
 
 void MCI::openMCI(const QString& FileName, int hwnd, const QString& aliasName)
@@ -247,10 +183,10 @@ void MCI::putMCI(int movWidth, int movHeight, bool toCenter, int plrLeft, int pl
         return;
     int dx = 0, dy = 0;
     if (toCenter) {
-        dx = roundToInt((double(plrWdt) - movWidth) / 2.0);
+        dx = roundToInt32((double(plrWdt) - movWidth) / 2.0);
         if (dx < 0)
             dx = plrWdt - movWidth;
-        dy = roundToInt((double(plrHgt) - movHeight) / 2.0);
+        dy = roundToInt32((double(plrHgt) - movHeight) / 2.0);
         if (dy < 0)
             dy = plrHgt - movHeight;
     }
@@ -358,7 +294,7 @@ int MCI::getStartFrame()
     setTimeFormat(QStringLiteral("ms"));
     QString r;
     query(QStringLiteral("status ") + alias_ + QStringLiteral(" position track ") + trackNumber_, r);
-    return lastError_ == 0 ? roundToInt(lenientNumber(r)) : 0;
+    return lastError_ == 0 ? roundToInt32(valLenient(r)) : 0;
 }
 
 int MCI::getTotalFrames()
@@ -372,7 +308,7 @@ int MCI::getTotalFrames()
         setTimeFormat(QStringLiteral("frames"));
         code = query(QStringLiteral("status ") + alias_ + QStringLiteral(" length"), r);
     }
-    totalFramesCache_ = code == 0 ? roundToInt(lenientNumber(r)) : 0;
+    totalFramesCache_ = code == 0 ? roundToInt32(valLenient(r)) : 0;
     return totalFramesCache_;
 }
 
@@ -387,7 +323,7 @@ float MCI::getTotalSeconds()
         code = query(QStringLiteral("status ") + alias_ + QStringLiteral(" length"), r);
         setTimeFormat(QStringLiteral("frames"));
     }
-    totalSecondsCache_ = code == 0 ? float(lenientNumber(r) / 1000.0) : 0.0f;
+    totalSecondsCache_ = code == 0 ? float(valLenient(r) / 1000.0) : 0.0f;
     return totalSecondsCache_;
 }
 
@@ -416,7 +352,7 @@ int MCI::getCurFrame()
     QString r;
     if (query(QStringLiteral("status ") + alias_ + QStringLiteral(" position"), r) != 0)
         return 0;
-    return roundToInt(lenientNumber(r) - startOffset_);
+    return roundToInt32(valLenient(r) - startOffset_);
 }
 
 float MCI::getFramesPerSecond()
@@ -437,7 +373,7 @@ float MCI::getFramesRateMPG()
     QString r;
     if (query(QStringLiteral("status ") + alias_ + QStringLiteral(" frame rate"), r) != 0)
         return -1.0f;
-    return float(lenientNumber(r) / 1000.0);
+    return float(valLenient(r) / 1000.0);
 }
 
 void MCI::getCurSize(int& Width, int& Height)
@@ -495,7 +431,7 @@ int MCI::getSpeed()
     QString r;
     if (query(QStringLiteral("status ") + alias_ + QStringLiteral(" speed"), r) != 0)
         return -1;
-    return roundToInt(lenientNumber(r));
+    return roundToInt32(valLenient(r));
 }
 
 } // namespace media

@@ -93,11 +93,4 @@ private:
     int startOffset_ = 0;
 };
 
-// Numbers as the device answers them are read leniently: leading blanks skipped, blanks
-// between digits ignored, up to the first character that cannot continue a number; no
-// number gives 0.
-double lenientNumber(const QString& text);
-// Real to 32-bit integer, to the nearest, halves to even (clamped to the 32-bit range).
-int roundToInt(double v);
-
 } // namespace media

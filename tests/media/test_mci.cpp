@@ -4,6 +4,8 @@
 #include "ui/MsgBox.h"
 
 #include <gtest/gtest.h>
+
+#include "app/Numbers.h"
 #include <QStringList>
 #include <climits>
 #include <functional>
@@ -440,7 +442,7 @@ TEST_F(MciTest, TheOtherCommands)
 
 TEST(MciNumbers, LenientParseAndRounding)
 {
-    using media::lenientNumber;
+    const auto lenientNumber = [](const QString& t) { return mdlZorvoFLV::valLenient(t); };
     EXPECT_DOUBLE_EQ(lenientNumber(" 12 34abc"), 1234);
     EXPECT_DOUBLE_EQ(lenientNumber("-7.5x"), -7.5);
     EXPECT_DOUBLE_EQ(lenientNumber(""), 0);
@@ -448,8 +450,8 @@ TEST(MciNumbers, LenientParseAndRounding)
     EXPECT_DOUBLE_EQ(lenientNumber("1e3"), 1000);
     EXPECT_DOUBLE_EQ(lenientNumber("2e"), 2);
     EXPECT_DOUBLE_EQ(lenientNumber(QString("25") + QChar(0) + "9"), 25);
-    EXPECT_EQ(media::roundToInt(2.5), 2);
-    EXPECT_EQ(media::roundToInt(3.5), 4);
-    EXPECT_EQ(media::roundToInt(-2.5), -2);
-    EXPECT_EQ(media::roundToInt(1e12), INT_MAX);
+    EXPECT_EQ(mdlZorvoFLV::roundToInt32(2.5), 2);
+    EXPECT_EQ(mdlZorvoFLV::roundToInt32(3.5), 4);
+    EXPECT_EQ(mdlZorvoFLV::roundToInt32(-2.5), -2);
+    EXPECT_EQ(mdlZorvoFLV::roundToInt32(1e12), INT_MAX);
 }
