@@ -78,6 +78,17 @@ QStringList translateFfmpegArgs(const QStringList& oldArgs)
         }
     }
     out << moved; // no input at all: ffmpeg reports it
+
+    // A numbered output ("~tmpSP%03d.gif") is a picture series. The old build took every
+    // picture type that way; today a .gif name picks the animated GIF muxer, which would
+    // write the pattern itself as the file name.
+    static const QRegularExpression numbered(QStringLiteral("%0?[0-9]*d"));
+    const qsizetype lastIn = out.lastIndexOf(QStringLiteral("-i"));
+    const bool formatGiven = out.indexOf(QStringLiteral("-f"), lastIn < 0 ? 0 : lastIn) >= 0;
+    if (out.size() > 1 && lastIn < out.size() - 2 && numbered.match(out.last()).hasMatch() && !formatGiven) {
+        const QString file = out.takeLast();
+        out << QStringLiteral("-f") << QStringLiteral("image2") << file;
+    }
     return out;
 }
 
