@@ -75,6 +75,16 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "~tmpExtMcd: %s\n", qPrintable(cmd.error));
         return 1;
     }
+    // ffmpeg would overwrite a source named as the output (a join list hides it from
+    // ffmpeg's own check), so that is refused here.
+    const QFileInfo outInfo(cmd.output);
+    for (const QString& in : cmd.inputs) {
+        const QFileInfo inInfo(in);
+        if (inInfo.exists() && outInfo.exists() && inInfo.canonicalFilePath() == outInfo.canonicalFilePath()) {
+            std::fprintf(stderr, "~tmpExtMcd: the output is one of the inputs: %s\n", qPrintable(in));
+            return 1;
+        }
+    }
     const QString ffmpeg = ffrun::findTool(QStringLiteral("ffmpeg"));
     const QString ffprobe = ffrun::findTool(QStringLiteral("ffprobe"));
     if (ffmpeg.isEmpty()) {

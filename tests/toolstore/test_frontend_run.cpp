@@ -86,3 +86,19 @@ TEST(FrontEnds, MencoderFrontEndRefusesLinesItCannotCarryOut)
               1);
     EXPECT_FALSE(QFileInfo::exists(out));
 }
+
+TEST(FrontEnds, MencoderFrontEndNeverWritesOverASource)
+{
+    testmedia::TempDir dir;
+    const QString a = dir.file(QStringLiteral("a.flv"));
+    ASSERT_TRUE(QFile::copy(testmedia::path(testmedia::Flv1Mp3), a));
+    const qint64 size = QFileInfo(a).size();
+    const QString mcd = testmedia::binDir() + QStringLiteral("/zorvo_mcd");
+    const auto env = QProcessEnvironment::systemEnvironment();
+    EXPECT_EQ(runProgram(mcd, {QStringLiteral("-mc"), QStringLiteral("1"), QStringLiteral("-ovc"), QStringLiteral("copy"),
+                               QStringLiteral("-oac"), QStringLiteral("copy"), QStringLiteral("-o"), a,
+                               testmedia::path(testmedia::CjkFlv), a}, env),
+              1);
+    EXPECT_EQ(QFileInfo(a).size(), size);
+    EXPECT_EQ(testmedia::countVideoFrames(a), 100);
+}
