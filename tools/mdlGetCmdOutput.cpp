@@ -117,6 +117,10 @@ qint64 runningChildPid() { return g_pid; }
 
 QString getCmdOutput(const QString& cmdLine)
 {
+    // One child at a time: an event handled inside the wait (any control of a window that
+    // is still visible) cannot start a second one.
+    if (g_pid != 0)
+        return QString();
     const QStringList args = splitCommandLine(cmdLine);
     QByteArray collected;
     if (args.isEmpty()) {

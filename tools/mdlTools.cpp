@@ -198,7 +198,7 @@ void showInFileManager(const QString& file)
             QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
             QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
         call << QStringList{QUrl::fromLocalFile(absolute).toString()} << QString();
-        const QDBusMessage reply = bus.call(call, QDBus::Block, 5000);
+        const QDBusMessage reply = bus.call(call, QDBus::BlockWithGui, 5000);
         if (reply.type() == QDBusMessage::ReplyMessage)
             return;
     }

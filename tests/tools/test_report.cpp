@@ -4,7 +4,11 @@
 #include "tools/mdlTools.h"
 #include "ui/MsgBox.h"
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDir>
+#include <QProcess>
+#include <QUrl>
 #include <QFile>
 #include <gtest/gtest.h>
 
@@ -17,6 +21,20 @@ QString makeFile(const testmedia::TempDir& dir, const char* name)
     f.write("x");
     return f.fileName();
 }
+
+// The file manager's side of ShowItems, on a bus of the test's own.
+class FileManagerStub : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+public:
+    QStringList shown;
+public Q_SLOTS:
+    void ShowItems(const QStringList& uris, const QString& startupId)
+    {
+        (void)startupId;
+        shown += uris;
+    }
+};
 
 } // namespace
 
@@ -76,3 +94,41 @@ TEST(DoneAfterSave, ForcedGoesStraightToTheBrowserAndMissingFileDoesNothing)
     EXPECT_TRUE(ui::shownBoxes().empty());
     EXPECT_TRUE(host.browsed.isEmpty());
 }
+
+TEST(DoneAfterSave, OkOpensTheFileManagerWithTheFileSelected)
+{
+    QProcess daemon;
+    daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                                                 QStringLiteral("--print-address")});
+    if (!daemon.waitForStarted(10000))
+        GTEST_SKIP() << "no dbus-daemon";
+    ASSERT_TRUE(daemon.waitForReadyRead(10000));
+    const QByteArray address = daemon.readLine().trimmed();
+    ASSERT_FALSE(address.isEmpty());
+    // The program's session bus is this one (read when it is first used).
+    qputenv("DBUS_SESSION_BUS_ADDRESS", address);
+    {
+        QDBusConnection stubBus = QDBusConnection::connectToBus(QString::fromUtf8(address), QStringLiteral("stub"));
+        ASSERT_TRUE(stubBus.isConnected());
+        FileManagerStub stub;
+        ASSERT_TRUE(stubBus.registerObject(QStringLiteral("/org/freedesktop/FileManager1"), &stub,
+                                           QDBusConnection::ExportAllSlots));
+        ASSERT_TRUE(stubBus.registerService(QStringLiteral("org.freedesktop.FileManager1")));
+
+        ui::ScriptedAnswers answers;
+        answers.then(ui::Ok);
+        tooltest::TestHost host;
+        testmedia::TempDir dir;
+        const QString file = makeFile(dir, "新 档案.flv");
+        mdlTools::doneAfterSave(host, file, false, 1.5f, false);
+        EXPECT_EQ(ui::shownBoxes().size(), 1u);
+        EXPECT_TRUE(host.browsed.isEmpty());
+        EXPECT_EQ(stub.shown, QStringList{QUrl::fromLocalFile(file).toString()});
+        stubBus.unregisterService(QStringLiteral("org.freedesktop.FileManager1"));
+    }
+    QDBusConnection::disconnectFromBus(QStringLiteral("stub"));
+    daemon.kill();
+    daemon.waitForFinished();
+}
+
+#include "test_report.moc"

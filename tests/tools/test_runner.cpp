@@ -210,14 +210,20 @@ TEST(Runner, BreakOfAFrontEndTakesFfmpegAndItsWorkFilesWithIt)
     mdlTools::dealMyResource(host, QStringLiteral("notCapMCI"), false);
 }
 
-TEST(Runner, InterfaceStaysAliveWhileAChildRuns)
+TEST(Runner, InterfaceStaysAliveWhileAChildRunsButStartsNoSecondChild)
 {
     int ticks = 0;
+    QString nested = QStringLiteral("not run");
     QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (++ticks == 5)
+            nested = getCmdOutput(QStringLiteral("echo nested"));
+    });
     timer.start(20);
-    getCmdOutput(QStringLiteral("sleep 1"));
+    EXPECT_EQ(getCmdOutput(QStringLiteral("sh -c \"sleep 1; echo outer\"")), QStringLiteral("outer\n"));
     EXPECT_GE(ticks, 10);
+    EXPECT_EQ(nested, QString());
+    EXPECT_EQ(getCmdOutput(QStringLiteral("echo after")), QStringLiteral("after\n"));
 }
 
 TEST(BuzySateShow, CoversTheCallerAndHidesTheOtherWindow)
