@@ -121,6 +121,12 @@ QString getCmdOutput(const QString& cmdLine)
     // is still visible) cannot start a second one.
     if (g_pid != 0)
         return QString();
+    // A line that opens with a blank has lost its program (a tool path left empty when no
+    // safe temporary folder was found): its first option must not be started instead.
+    if (cmdLine.isEmpty() || cmdLine.front().isSpace()) {
+        g_break = false;
+        return QString();
+    }
     const QStringList args = splitCommandLine(cmdLine);
     QByteArray collected;
     if (args.isEmpty()) {

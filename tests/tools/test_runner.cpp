@@ -103,6 +103,8 @@ TEST(Runner, ProgramThatCannotStartGivesEmptyText)
     t.start();
     EXPECT_EQ(getCmdOutput(QStringLiteral("/nonexistent/~tmpExtFmg.exe -i a b")), QString());
     EXPECT_EQ(getCmdOutput(QString()), QString());
+    // The head program missing: the next word is not taken for it.
+    EXPECT_EQ(getCmdOutput(QStringLiteral(" echo -y -i a")), QString());
     EXPECT_LT(t.elapsed(), 10000);
 }
 
