@@ -1,13 +1,37 @@
+// ZorvoResFLV: writes the tools and the sample clip that a mode word asks for into the
+// private temporary folder, and ends. The main program deletes them itself.
+#include "Payloads.h"
+#include "ResStore.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    if (argc < 2) {
+    QStringList words;
+    for (int i = 1; i < argc; ++i)
+        words << QString::fromLocal8Bit(argv[i]);
+    const QString commandText = words.join(QLatin1Char(' '));
+
+    if (commandText.isEmpty()) {
+        QApplication app(argc, argv);
         QMessageBox::information(nullptr, QStringLiteral("注意事项"),
             QStringLiteral("ZorvoResFLV 是 Zorvo.FLV 的模组\r\n所以 ZorvoResFLV 无法被单独执行"));
         return 0;
+    }
+
+    const QStringList files = basZorvoRes::filesForMode(commandText);
+    if (files.isEmpty())
+        return 0;
+    const QString folder = basZorvoRes::privateTempFolder();
+    if (folder.isEmpty())
+        return 0;
+    for (const QString& name : files) {
+        const QByteArrayView bytes = basZorvoRes::payloadFor(name);
+        if (bytes.isEmpty())
+            continue; // a build without that program carries nothing to write
+        if (!basZorvoRes::writeFileAtomically(folder, name, bytes, name.endsWith(QLatin1String(".exe"))))
+            return 0; // a full disk or a file in use: stop, as the caller finds the tool missing
     }
     return 0;
 }

@@ -1,0 +1,123 @@
+#include "ToolTestEnv.h"
+
+#include "common/TestMedia.h"
+#include "tools/mdlTools.h"
+
+#include <QFile>
+#include <algorithm>
+
+namespace tooltest {
+
+PrivateRuntime::PrivateRuntime()
+{
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir_.path()));
+    mdlTools::setProgramFolder(testmedia::binDir());
+}
+
+TestHost::TestHost()
+    : player(std::make_unique<QWidget>())
+    , workspace(std::make_unique<QWidget>())
+{
+    player->setGeometry(100, 120, 520, 400);
+    workspace->setGeometry(700, 80, 300, 500);
+}
+
+QList<Packet> packets(const QString& file, const char* stream)
+{
+    const QString out = testmedia::probe(file, {QStringLiteral("-select_streams"), QString::fromLatin1(stream) + QStringLiteral(":0"),
+                                                QStringLiteral("-show_entries"), QStringLiteral("packet=pts_time,dts_time,flags"),
+                                                QStringLiteral("-of"), QStringLiteral("csv=p=0")});
+    QList<Packet> list;
+    for (const QString& line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QStringList f = line.split(QLatin1Char(','));
+        if (f.size() < 3)
+            continue;
+        bool okP = false, okD = false;
+        double pts = f[0].toDouble(&okP);
+        double dts = f[1].toDouble(&okD);
+        if (!okP)
+            pts = dts;
+        if (!okD)
+            dts = pts;
+        if (okP || okD)
+            list.append({pts, dts, f[2].startsWith(QLatin1Char('K'))});
+    }
+    return list;
+}
+
+int expectedCutFrames(const QString& source, double start, double length)
+{
+    const QList<Packet> v = packets(source, "v");
+    if (v.isEmpty())
+        return -1;
+    double first = v.first().pts;
+    for (const Packet& p : v)
+        first = std::min(first, p.pts);
+    double key = 0;
+    for (const Packet& p : v)
+        if (p.key && p.pts - first <= start + 0.0005)
+            key = std::max(key, p.pts - first);
+    int n = 0;
+    for (const Packet& p : v) {
+        const double t = p.pts - first;
+        if (t >= key - 0.0005 && t < start + length - 0.0005)
+            ++n;
+    }
+    return n;
+}
+
+bool monotonic(const QString& file, const char* stream)
+{
+    const QList<Packet> list = packets(file, stream);
+    if (list.isEmpty())
+        return false;
+    for (qsizetype i = 1; i < list.size(); ++i)
+        if (list[i].dts < list[i - 1].dts)
+            return false;
+    return true;
+}
+
+QString streamEntry(const QString& file, const char* stream, const char* entry)
+{
+    return testmedia::probe(file, {QStringLiteral("-select_streams"), QString::fromLatin1(stream) + QStringLiteral(":0"),
+                                   QStringLiteral("-show_entries"), QStringLiteral("stream=") + QString::fromLatin1(entry),
+                                   QStringLiteral("-of"), QStringLiteral("csv=p=0")});
+}
+
+QString codecs(const QString& file)
+{
+    return testmedia::probe(file, {QStringLiteral("-show_entries"), QStringLiteral("stream=codec_name"),
+                                   QStringLiteral("-of"), QStringLiteral("csv=p=0")})
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+        .join(QLatin1Char(','));
+}
+
+QString sortedCodecs(const QString& file)
+{
+    QStringList list = codecs(file).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    list.sort();
+    return list.join(QLatin1Char(','));
+}
+
+double measuredBitRate(const QString& file, const char* stream)
+{
+    const QString out = testmedia::probe(file, {QStringLiteral("-select_streams"), QString::fromLatin1(stream) + QStringLiteral(":0"),
+                                                QStringLiteral("-show_entries"), QStringLiteral("packet=size,pts_time"),
+                                                QStringLiteral("-of"), QStringLiteral("csv=p=0")});
+    double bytes = 0, lo = 1e18, hi = -1e18;
+    for (const QString& line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QStringList f = line.split(QLatin1Char(','));
+        if (f.size() < 2)
+            continue;
+        bool ok = false;
+        const double t = f[0].toDouble(&ok);
+        bytes += f[1].toDouble();
+        if (ok) {
+            lo = std::min(lo, t);
+            hi = std::max(hi, t);
+        }
+    }
+    return hi > lo ? bytes * 8 / (hi - lo) : -1;
+}
+
+} // namespace tooltest

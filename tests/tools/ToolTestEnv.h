@@ -1,0 +1,69 @@
+#pragma once
+// What the tool tests share: a runtime folder of their own (so that parallel tests do not
+// meet in one tool store), the build's program folder, and a stand-in for the two
+// windows.
+#include "tools/ToolHost.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <memory>
+#include <ostream>
+
+// Readable failures.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+namespace tooltest {
+
+// Points XDG_RUNTIME_DIR at a fresh private folder and the runner at build/bin.
+class PrivateRuntime {
+public:
+    PrivateRuntime();
+    QString path() const { return dir_.path(); }
+
+private:
+    QTemporaryDir dir_;
+};
+
+struct TestHost : ToolHost {
+    TestHost();
+    QWidget* playerWindow() override { return player.get(); }
+    QWidget* workspaceWindow() override { return workspace.get(); }
+    void pausePlayer() override { ++pauses; }
+    void closeRunFn(const QString& file) override { closed << file; }
+    void showInBrowser(const QString& file) override { browsed << file; }
+    bool doneToFileBrowser() override { return toBrowser; }
+
+    std::unique_ptr<QWidget> player;
+    std::unique_ptr<QWidget> workspace;
+    int pauses = 0;
+    QStringList closed;
+    QStringList browsed;
+    bool toBrowser = false;
+};
+
+// One packet of a stream as ffprobe lists it.
+struct Packet {
+    double pts;
+    double dts;
+    bool key;
+};
+// Packets of the first video ("v") or audio ("a") stream.
+QList<Packet> packets(const QString& file, const char* stream);
+// Frames a stream-copy cut from start for length seconds keeps: those from the key frame
+// at or before start up to start + length, counted on the picture's own clock.
+int expectedCutFrames(const QString& source, double start, double length);
+// Timestamps (decoding order) that never go back; false for a file without the stream.
+bool monotonic(const QString& file, const char* stream);
+// ffprobe's value of one entry of the first stream of a kind, e.g. ("a", "bit_rate").
+QString streamEntry(const QString& file, const char* stream, const char* entry);
+// The codec names of all streams, in order, joined by ",".
+QString codecs(const QString& file);
+// The same, sorted: the order of the streams in a file follows its first packets.
+QString sortedCodecs(const QString& file);
+// Bits a second of one stream, from the sizes of its packets.
+double measuredBitRate(const QString& file, const char* stream);
+
+} // namespace tooltest

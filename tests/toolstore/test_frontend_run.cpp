@@ -1,0 +1,104 @@
+// The front-ends as programs: exit codes, and the watchdog that keeps a stuck ffmpeg
+// from hanging a job (with a stand-in ffmpeg on PATH that never gets anywhere).
+#include "common/TestMedia.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+int runProgram(const QString& program, const QStringList& args, const QProcessEnvironment& env, int timeoutMs = 60000)
+{
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.setStandardInputFile(QProcess::nullDevice());
+    p.start(program, args);
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished();
+        return -1;
+    }
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+}
+
+void writeScript(const QString& path, const QByteArray& body)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("#!/bin/sh\n" + body);
+    f.close();
+    f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+} // namespace
+
+TEST(FrontEnds, FfmpegExitCodeIsPassedOn)
+{
+    testmedia::TempDir dir;
+    const QString fmg = testmedia::binDir() + QStringLiteral("/zorvo_fmg");
+    const auto env = QProcessEnvironment::systemEnvironment();
+    EXPECT_EQ(runProgram(fmg, {QStringLiteral("-version")}, env), 0);
+    EXPECT_NE(runProgram(fmg, {QStringLiteral("-y"), QStringLiteral("-i"), dir.file(QStringLiteral("none.flv")),
+                               dir.file(QStringLiteral("x.flv"))}, env), 0);
+    // A stand-in ffmpeg: its own code comes back.
+    writeScript(dir.file(QStringLiteral("ffmpeg")), "exit 7\n");
+    QProcessEnvironment fake = env;
+    fake.insert(QStringLiteral("PATH"), dir.path());
+    EXPECT_EQ(runProgram(fmg, {QStringLiteral("-i"), QStringLiteral("a"), QStringLiteral("b")}, fake), 7);
+    // No ffmpeg at all.
+    fake.insert(QStringLiteral("PATH"), dir.file(QStringLiteral("nothing")));
+    EXPECT_EQ(runProgram(fmg, {QStringLiteral("-i"), QStringLiteral("a"), QStringLiteral("b")}, fake), 127);
+}
+
+TEST(FrontEnds, MencoderFrontEndKillsAStuckRun)
+{
+    testmedia::TempDir dir;
+    // It starts, says nothing, and never ends.
+    writeScript(dir.file(QStringLiteral("ffmpeg")), "exec sleep 600\n");
+    writeScript(dir.file(QStringLiteral("ffprobe")), "exit 0\n");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("PATH"), dir.path() + QStringLiteral(":/usr/bin:/bin"));
+    env.insert(QStringLiteral("ZORVO_MCD_STALL_SECONDS"), QStringLiteral("2"));
+    QElapsedTimer t;
+    t.start();
+    const QString out = dir.file(QStringLiteral("out.avi"));
+    const int rc = runProgram(testmedia::binDir() + QStringLiteral("/zorvo_mcd"),
+                              {QStringLiteral("-mc"), QStringLiteral("1"), QStringLiteral("-ovc"), QStringLiteral("copy"),
+                               QStringLiteral("-oac"), QStringLiteral("copy"), QStringLiteral("-o"), out,
+                               testmedia::path(testmedia::Mpeg4Mp3Avi)},
+                              env, 60000);
+    EXPECT_EQ(rc, 124);
+    EXPECT_LT(t.elapsed(), 30000);
+    EXPECT_FALSE(QFileInfo::exists(out));
+}
+
+TEST(FrontEnds, MencoderFrontEndRefusesLinesItCannotCarryOut)
+{
+    testmedia::TempDir dir;
+    const QString out = dir.file(QStringLiteral("out.avi"));
+    EXPECT_EQ(runProgram(testmedia::binDir() + QStringLiteral("/zorvo_mcd"),
+                         {QStringLiteral("-ovc"), QStringLiteral("lavc"), QStringLiteral("-oac"), QStringLiteral("copy"),
+                          QStringLiteral("-o"), out, testmedia::path(testmedia::Mpeg4Mp3Avi)},
+                         QProcessEnvironment::systemEnvironment()),
+              1);
+    EXPECT_FALSE(QFileInfo::exists(out));
+}
+
+TEST(FrontEnds, MencoderFrontEndNeverWritesOverASource)
+{
+    testmedia::TempDir dir;
+    const QString a = dir.file(QStringLiteral("a.flv"));
+    ASSERT_TRUE(QFile::copy(testmedia::path(testmedia::Flv1Mp3), a));
+    const qint64 size = QFileInfo(a).size();
+    const QString mcd = testmedia::binDir() + QStringLiteral("/zorvo_mcd");
+    const auto env = QProcessEnvironment::systemEnvironment();
+    EXPECT_EQ(runProgram(mcd, {QStringLiteral("-mc"), QStringLiteral("1"), QStringLiteral("-ovc"), QStringLiteral("copy"),
+                               QStringLiteral("-oac"), QStringLiteral("copy"), QStringLiteral("-o"), a,
+                               testmedia::path(testmedia::CjkFlv), a}, env),
+              1);
+    EXPECT_EQ(QFileInfo(a).size(), size);
+    EXPECT_EQ(testmedia::countVideoFrames(a), 100);
+}

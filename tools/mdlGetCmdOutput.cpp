@@ -1,0 +1,185 @@
+#include "tools/mdlGetCmdOutput.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QPointer>
+#include <QProcess>
+#include <QTimer>
+
+#include <csignal>
+#include <sys/types.h>
+#include <unistd.h>
+
+namespace mdlGetCmdOutput {
+
+namespace {
+
+bool g_break = false;
+qint64 g_pid = 0;
+
+// The loop of the run under way, so that the break button can wake it at once.
+QPointer<QEventLoop> g_waitLoop;
+
+// A front-end starts ffmpeg below itself: the child leads a process group of its own so
+// that a break ends the whole tree.
+void ownProcessGroup() { setpgid(0, 0); }
+
+void signalGroup(qint64 pid, int sig)
+{
+    if (pid > 0)
+        ::kill(static_cast<pid_t>(-pid), sig);
+}
+
+} // namespace
+
+QStringList splitCommandLine(const QString& line)
+{
+    QStringList args;
+    QString current;
+    bool inArg = false;
+    bool quoted = false;
+    const qsizetype n = line.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = line[i];
+        if (c == QLatin1Char('\\')) {
+            qsizetype slashes = 0;
+            while (i < n && line[i] == QLatin1Char('\\')) {
+                ++slashes;
+                ++i;
+            }
+            if (i < n && line[i] == QLatin1Char('"')) {
+                current += QString(slashes / 2, QLatin1Char('\\'));
+                if (slashes % 2 == 1)
+                    current += QLatin1Char('"');
+                else
+                    quoted = !quoted;
+            } else {
+                current += QString(slashes, QLatin1Char('\\'));
+                --i;
+            }
+            inArg = true;
+            continue;
+        }
+        if (c == QLatin1Char('"')) {
+            quoted = !quoted;
+            inArg = true;
+            continue;
+        }
+        if (!quoted && (c == QLatin1Char(' ') || c == QLatin1Char('\t'))) {
+            if (inArg) {
+                args << current;
+                current.clear();
+                inArg = false;
+            }
+            continue;
+        }
+        current += c;
+        inArg = true;
+    }
+    if (inArg)
+        args << current;
+    return args;
+}
+
+QString quoteArgument(const QString& path)
+{
+    QString out(QLatin1Char('"'));
+    qsizetype slashes = 0;
+    for (const QChar c : path) {
+        if (c == QLatin1Char('\\')) {
+            ++slashes;
+            continue;
+        }
+        if (c == QLatin1Char('"')) {
+            out += QString(slashes * 2 + 1, QLatin1Char('\\'));
+            out += c;
+        } else {
+            out += QString(slashes, QLatin1Char('\\'));
+            out += c;
+        }
+        slashes = 0;
+    }
+    // Backslashes before the closing quote would escape it.
+    out += QString(slashes * 2, QLatin1Char('\\'));
+    out += QLatin1Char('"');
+    return out;
+}
+
+void requestBreak()
+{
+    g_break = true;
+    if (g_waitLoop)
+        g_waitLoop->quit();
+}
+
+bool breakRequested() { return g_break; }
+qint64 runningChildPid() { return g_pid; }
+
+QString getCmdOutput(const QString& cmdLine)
+{
+    // One child at a time: an event handled inside the wait (any control of a window that
+    // is still visible) cannot start a second one.
+    if (g_pid != 0)
+        return QString();
+    // A line that opens with a blank has lost its program (a tool path left empty when no
+    // safe temporary folder was found): its first option must not be started instead.
+    if (cmdLine.isEmpty() || cmdLine.front().isSpace()) {
+        g_break = false;
+        return QString();
+    }
+    const QStringList args = splitCommandLine(cmdLine);
+    QByteArray collected;
+    if (args.isEmpty()) {
+        g_break = false;
+        return QString();
+    }
+
+    QProcess child;
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.setStandardInputFile(QProcess::nullDevice());
+    child.setChildProcessModifier(ownProcessGroup);
+
+    QEventLoop loop;
+    QObject::connect(&child, &QProcess::readyReadStandardOutput, &loop,
+                     [&] { collected += child.readAllStandardOutput(); });
+    QObject::connect(&child, &QProcess::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&child, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError e) {
+        if (e == QProcess::FailedToStart)
+            loop.quit();
+    });
+
+    child.start(args.first(), args.mid(1), QIODevice::ReadOnly);
+    if (child.waitForStarted(30000)) {
+        g_pid = child.processId();
+        QPointer<QEventLoop> outer = g_waitLoop;
+        g_waitLoop = &loop;
+        // Sleeps in the event loop until output, the exit or the break wakes it.
+        while (child.state() != QProcess::NotRunning && !g_break)
+            loop.exec();
+        if (child.state() != QProcess::NotRunning) {
+            // Ask first, so that a front-end can take its work files with it; then make sure.
+            signalGroup(g_pid, SIGTERM);
+            QTimer grace;
+            grace.setSingleShot(true);
+            QObject::connect(&grace, &QTimer::timeout, &loop, [&] {
+                signalGroup(g_pid, SIGKILL);
+                child.kill();
+            });
+            grace.start(3000);
+            while (child.state() != QProcess::NotRunning)
+                loop.exec();
+            // Whatever the group left behind (a grandchild that ignored the request) goes too.
+            signalGroup(g_pid, SIGKILL);
+        }
+        g_waitLoop = outer;
+        g_pid = 0;
+        collected += child.readAllStandardOutput();
+        QCoreApplication::processEvents();
+    }
+    g_break = false;
+    return QString::fromLocal8Bit(collected);
+}
+
+void runCmdWait(const QString& cmdLine) { (void)getCmdOutput(cmdLine); }
+
+} // namespace mdlGetCmdOutput

@@ -1,0 +1,33 @@
+#pragma once
+// Runs one tool command line at a time as a hidden child and waits for it while the
+// interface (and so the break button) stays alive.
+#include <QString>
+#include <QStringList>
+
+namespace mdlGetCmdOutput {
+
+// Splits a command line the way the tools' lines were written for: blanks separate,
+// double quotes group (and are dropped), a backslash before a quote makes it literal
+// (2n backslashes + quote: n backslashes and a grouping quote; 2n+1: n and a literal
+// quote); other backslashes are plain characters.
+QStringList splitCommandLine(const QString& line);
+
+// Puts a path in double quotes for a command line, escaping what splitCommandLine would
+// otherwise read as grouping.
+QString quoteArgument(const QString& path);
+
+// Runs the line to its end, or until the break, and returns what the child wrote to its
+// standard output and error, in order. Empty when nothing could be started.
+QString getCmdOutput(const QString& cmdLine);
+
+// getCmdOutput without the text: how every tool run is made.
+void runCmdWait(const QString& cmdLine);
+
+// The break flag: set by the break button, read by the wait, cleared after each run.
+void requestBreak();
+bool breakRequested();
+
+// Set while a child runs (tests look at it).
+qint64 runningChildPid();
+
+} // namespace mdlGetCmdOutput

@@ -1,0 +1,227 @@
+#include "tools/mdlTools.h"
+
+#include "tools/ToolHost.h"
+#include "tools/frmBuzy.h"
+#include "tools/mdlGetCmdOutput.h"
+#include "ui/MsgBox.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDesktopServices>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTimer>
+#include <QUrl>
+#include <QWidget>
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace mdlTools {
+
+QString pathResWmv;
+QString pathMencoder;
+QString pathFfmpeg;
+QString pathFlvmdi;
+
+namespace {
+QString g_programFolder;
+int g_hiddenMark = 0;
+
+bool usableRuntimeDir(const QByteArray& dir)
+{
+    struct stat st {};
+    return !dir.isEmpty() && dir.startsWith('/') && stat(dir.constData(), &st) == 0 && S_ISDIR(st.st_mode)
+        && st.st_uid == getuid() && access(dir.constData(), W_OK | X_OK) == 0;
+}
+
+void deleteIfPresent(const QString& file)
+{
+    if (!file.isEmpty())
+        QFile::remove(file);
+}
+} // namespace
+
+QString tempFolder()
+{
+    // The same rule as ZorvoResFLV's, which writes the programs there: a folder nobody
+    // else can write into, since what is in it gets started.
+    QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    while (runtime.size() > 1 && runtime.endsWith('/'))
+        runtime.chop(1);
+    const QByteArray folder = usableRuntimeDir(runtime)
+        ? runtime + "/Zorvo.FLV"
+        : QByteArray("/tmp/Zorvo.FLV-") + QByteArray::number(static_cast<qulonglong>(getuid()));
+    if (mkdir(folder.constData(), 0700) != 0 && errno != EEXIST)
+        return QString();
+    struct stat st {};
+    if (lstat(folder.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid()
+        || (st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        return QString();
+    return QFile::decodeName(folder) + QLatin1Char('/');
+}
+
+QString programFolder()
+{
+    if (!g_programFolder.isEmpty())
+        return g_programFolder;
+    return QCoreApplication::applicationDirPath() + QLatin1Char('/');
+}
+
+void setProgramFolder(const QString& folder)
+{
+    g_programFolder = folder.isEmpty() || folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+}
+
+int hiddenWindowMark() { return g_hiddenMark; }
+
+void dealMyResource(ToolHost& host, const QString& resMode, bool forSave)
+{
+    QCoreApplication::processEvents();
+    const QString temp = tempFolder();
+    // With no safe folder the paths stay empty, and every tool finds its output missing.
+    auto inTemp = [&temp](const char* name) { return temp.isEmpty() ? QString() : temp + QLatin1String(name); };
+    pathResWmv = inTemp("~tmpExtFlv.wmv");
+    pathMencoder = inTemp("~tmpExtMcd.exe");
+    pathFfmpeg = inTemp("~tmpExtFmg.exe");
+    pathFlvmdi = inTemp("~tmpExtFmd.exe");
+
+    if (forSave) {
+        if (temp.isEmpty())
+            return;
+        // The first run follows at once, so wait until the files are complete: the
+        // companion ends when it has written them (each through a rename).
+        QProcess companion;
+        companion.setStandardInputFile(QProcess::nullDevice());
+        companion.setProcessChannelMode(QProcess::MergedChannels);
+        QEventLoop loop;
+        QObject::connect(&companion, &QProcess::finished, &loop, &QEventLoop::quit);
+        QObject::connect(&companion, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
+        QTimer deadline;
+        deadline.setSingleShot(true);
+        QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+        companion.start(programFolder() + QStringLiteral("ZorvoResFLV"), {resMode});
+        deadline.start(30000);
+        if (companion.state() != QProcess::NotRunning)
+            loop.exec();
+        if (companion.state() != QProcess::NotRunning) {
+            companion.kill();
+            companion.waitForFinished(2000);
+        }
+        return;
+    }
+
+    if (resMode == QLatin1String("notCapMCI") || resMode == QLatin1String("All")) {
+        deleteIfPresent(pathMencoder);
+        deleteIfPresent(pathFfmpeg);
+        deleteIfPresent(pathFlvmdi);
+    }
+    if (resMode == QLatin1String("CapMCI") || resMode == QLatin1String("All")) {
+        if (!pathResWmv.isEmpty())
+            host.closeRunFn(pathResWmv);
+        deleteIfPresent(pathResWmv);
+    }
+}
+
+bool buzySateShow(ToolHost& host, bool isShow, QWidget* objFrm)
+{
+    QWidget* player = host.playerWindow();
+    QWidget* workspace = host.workspaceWindow();
+    bool broke = false;
+    if (isShow) {
+        g_hiddenMark = 0;
+        if (objFrm == player && workspace && workspace->isVisible()) {
+            workspace->hide();
+            g_hiddenMark = 2;
+        } else if (player && player->isVisible()) {
+            player->hide();
+            g_hiddenMark = 1;
+        }
+        frmBuzy* form = frmBuzy::load(objFrm);
+        if (objFrm)
+            form->setGeometry(objFrm->geometry());
+        form->show();
+    } else {
+        frmBuzy* form = frmBuzy::instance();
+        if (form && !form->cmdBreakTag.isEmpty()) {
+            ui::msgBox(QStringLiteral("你已经中止程序！"), ui::OkOnly);
+            broke = true;
+        }
+        frmBuzy::unload();
+        if (g_hiddenMark == 1 && player)
+            player->show();
+        else if (g_hiddenMark == 2 && workspace)
+            workspace->show();
+        if (objFrm) {
+            objFrm->activateWindow();
+            objFrm->setFocus();
+        }
+        g_hiddenMark = 0;
+    }
+    QCoreApplication::processEvents();
+    return broke;
+}
+
+QString secondsText(float seconds)
+{
+    QString text = QString::number(static_cast<double>(seconds), 'f', 2);
+    if (text.startsWith(QLatin1String("0.")))
+        text.remove(0, 1);
+    else if (text.startsWith(QLatin1String("-0.")))
+        text.remove(1, 1);
+    return text;
+}
+
+QString doneMessage(bool isBreak, float useTime)
+{
+    const QString crlf = QStringLiteral("\r\n");
+    QString text = QStringLiteral("全部的档案处理程序已经")
+        + (isBreak ? QStringLiteral("被中止掉") : QStringLiteral("成功结束"));
+    if (useTime > 0)
+        text += crlf + QStringLiteral("总共使用的时间有 ") + secondsText(useTime) + QStringLiteral(" 秒");
+    text += crlf + crlf + QStringLiteral("按下“确定”，可以前往档案总管") + crlf
+        + QStringLiteral("或本软体的档案列表，查看新档案");
+    return text;
+}
+
+void showInFileManager(const QString& file)
+{
+    const QString absolute = QFileInfo(file).absoluteFilePath();
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.isConnected()) {
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
+            QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
+        call << QStringList{QUrl::fromLocalFile(absolute).toString()} << QString();
+        const QDBusMessage reply = bus.call(call, QDBus::BlockWithGui, 5000);
+        if (reply.type() == QDBusMessage::ReplyMessage)
+            return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(absolute).absolutePath()));
+}
+
+void doneAfterSave(ToolHost& host, const QString& outputFile, bool isForce, float useTime, bool isBreak)
+{
+    const QFileInfo info(outputFile);
+    if (!info.exists())
+        return;
+    QCoreApplication::processEvents();
+    QDir::setCurrent(info.absolutePath());
+    if (isForce) {
+        host.showInBrowser(outputFile);
+        return;
+    }
+    if (ui::msgBox(doneMessage(isBreak, useTime), ui::OkCancel) != ui::Ok)
+        return;
+    if (host.doneToFileBrowser())
+        host.showInBrowser(outputFile);
+    else
+        showInFileManager(outputFile);
+}
+
+} // namespace mdlTools

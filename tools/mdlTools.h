@@ -1,0 +1,48 @@
+#pragma once
+// What every tool job shares around its runs: the tool files, the progress window in
+// place of the calling window, and the closing report. The player window owns these.
+#include <QString>
+
+class QWidget;
+struct ToolHost;
+
+namespace mdlTools {
+
+// The private per-user temporary folder with a trailing "/" ($XDG_RUNTIME_DIR/Zorvo.FLV/
+// or /tmp/Zorvo.FLV-<uid>/, 0700, ours); empty when it cannot be used safely.
+QString tempFolder();
+
+// The folder of the program with a trailing "/": where ZorvoResFLV is started from.
+QString programFolder();
+void setProgramFolder(const QString& folder); // tests: the build's program folder
+
+// The tool paths, set on every call of dealMyResource.
+extern QString pathResWmv;
+extern QString pathMencoder;
+extern QString pathFfmpeg;
+extern QString pathFlvmdi;
+
+// forSave true: has ZorvoResFLV write the files of resMode and waits until it is done.
+// forSave false: "notCapMCI" or "All" deletes the three programs, "CapMCI" or "All" the
+// sample clip (closed in the player first). Missing files are no error.
+void dealMyResource(ToolHost& host, const QString& resMode, bool forSave);
+
+// Shows the progress window over objFrm in place of the windows of the program (true),
+// or ends it (false) and returns whether the user broke off.
+bool buzySateShow(ToolHost& host, bool isShow, QWidget* objFrm);
+
+// The text of the closing report.
+QString doneMessage(bool isBreak, float useTime);
+// Seconds with the pattern ".00": 12.345 -> "12.35", 0.5 -> ".50".
+QString secondsText(float seconds);
+
+// The closing report of a job that made outputFile.
+void doneAfterSave(ToolHost& host, const QString& outputFile, bool isForce, float useTime, bool isBreak);
+
+// The file manager with the file selected (org.freedesktop.FileManager1), else its folder.
+void showInFileManager(const QString& file);
+
+// The hidden-window mark: 0 nothing hidden, 1 the player, 2 the workspace.
+int hiddenWindowMark();
+
+} // namespace mdlTools

@@ -1,0 +1,16 @@
+#pragma once
+// "~tmpExtFmg.exe": the command lines of the tools were written for an FFmpeg build of
+// long ago. Today's ffmpeg reads a codec option before "-i" as an input option ("Unknown
+// decoder 'copy'") and a bare bit rate as bits a second; the tools mean the output and
+// kbit/s. This turns such a command line into one for the installed ffmpeg.
+#include <QStringList>
+
+namespace fmg {
+
+// Arguments after the program name, old style in, today's style out (without "ffmpeg").
+QStringList translateFfmpegArgs(const QStringList& oldArgs);
+
+// "200" -> "200k"; a value with a unit or anything else stays as it is.
+QString kbitValue(const QString& value);
+
+} // namespace fmg

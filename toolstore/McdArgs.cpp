@@ -1,0 +1,174 @@
+#include "McdArgs.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace mcd {
+
+double parseTime(const QString& text)
+{
+    const QStringList parts = text.split(QLatin1Char(':'));
+    if (parts.isEmpty() || parts.size() > 3)
+        return -1;
+    double seconds = 0;
+    for (const QString& p : parts) {
+        bool ok = false;
+        const double v = p.toDouble(&ok);
+        if (!ok || v < 0 || p.isEmpty())
+            return -1;
+        seconds = seconds * 60 + v;
+    }
+    return seconds;
+}
+
+Command parseCommand(const QStringList& args)
+{
+    Command cmd;
+    auto fail = [&cmd](const QString& why) {
+        if (cmd.error.isEmpty())
+            cmd.error = why;
+    };
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        const QString value = hasValue ? args[i + 1] : QString();
+        if (!a.startsWith(QLatin1Char('-')) || a == QLatin1String("-")) {
+            cmd.inputs << a;
+            continue;
+        }
+        if (!hasValue) {
+            fail(QStringLiteral("option %1 needs a value").arg(a));
+            break;
+        }
+        ++i;
+        if (a == QLatin1String("-mc")) {
+            // A/V sync correction of the old muxer: ffmpeg keeps the timestamps instead.
+        } else if (a == QLatin1String("-ovc")) {
+            if (value != QLatin1String("copy"))
+                fail(QStringLiteral("only -ovc copy is supported"));
+        } else if (a == QLatin1String("-oac")) {
+            if (value == QLatin1String("mp3lame"))
+                cmd.reencodeAudio = true;
+            else if (value != QLatin1String("copy"))
+                fail(QStringLiteral("only -oac copy and -oac mp3lame are supported"));
+        } else if (a == QLatin1String("-lameopts")) {
+            for (const QString& opt : value.split(QLatin1Char(':'))) {
+                if (opt.startsWith(QLatin1String("br="))) {
+                    bool ok = false;
+                    const int br = opt.mid(3).toInt(&ok);
+                    if (!ok || br <= 0)
+                        fail(QStringLiteral("bad bit rate in -lameopts"));
+                    else
+                        cmd.lameBitrate = br;
+                }
+            }
+        } else if (a == QLatin1String("-ss")) {
+            cmd.start = parseTime(value);
+            if (cmd.start < 0)
+                fail(QStringLiteral("bad time after -ss"));
+        } else if (a == QLatin1String("-endpos")) {
+            cmd.length = parseTime(value);
+            if (cmd.length < 0)
+                fail(QStringLiteral("bad time after -endpos (sizes are not supported)"));
+        } else if (a == QLatin1String("-o")) {
+            cmd.output = value;
+        } else {
+            fail(QStringLiteral("unsupported option %1").arg(a));
+        }
+    }
+    if (cmd.output.isEmpty())
+        fail(QStringLiteral("no output file (-o)"));
+    if (cmd.inputs.isEmpty())
+        fail(QStringLiteral("no input file"));
+    if (!cmd.output.isEmpty() && containerFor(cmd.output).isEmpty())
+        fail(QStringLiteral("unknown output type: %1").arg(cmd.output));
+    return cmd;
+}
+
+QString containerFor(const QString& outputPath)
+{
+    const QString ext = QFileInfo(outputPath).suffix().toLower();
+    if (ext == QLatin1String("flv"))
+        return QStringLiteral("flv");
+    if (ext == QLatin1String("mpg") || ext == QLatin1String("mpeg") || ext == QLatin1String("dat"))
+        return QStringLiteral("mpeg");
+    if (ext == QLatin1String("vob"))
+        return QStringLiteral("vob");
+    if (ext == QLatin1String("avi"))
+        return QStringLiteral("avi");
+    if (ext == QLatin1String("wmv") || ext == QLatin1String("asf"))
+        return QStringLiteral("asf");
+    if (ext == QLatin1String("mp4"))
+        return QStringLiteral("mp4");
+    if (ext == QLatin1String("mov"))
+        return QStringLiteral("mov");
+    if (ext == QLatin1String("3gp"))
+        return QStringLiteral("3gp");
+    return QString();
+}
+
+KeyFrame keyFrameAtOrBefore(const QList<Packet>& videoPackets, double start)
+{
+    if (videoPackets.isEmpty())
+        return {start, start, start};
+    double firstPts = videoPackets.first().pts;
+    for (const Packet& p : videoPackets)
+        firstPts = std::min(firstPts, p.pts);
+    bool found = false;
+    KeyFrame best{};
+    for (const Packet& p : videoPackets) {
+        if (!p.key)
+            continue;
+        const double clock = p.pts - firstPts;
+        // Half a millisecond of slack: the listed times are rounded.
+        if (!found || (clock <= start + 0.0005 && clock >= best.offset)) {
+            if (found && clock > start + 0.0005)
+                continue;
+            best = {p.pts, p.dts, clock};
+            found = true;
+        }
+    }
+    if (!found)
+        return {start, start, start};
+    return best;
+}
+
+QStringList ffmpegArgs(const Command& cmd, const Run& run)
+{
+    QStringList a{QStringLiteral("-nostdin"), QStringLiteral("-hide_banner"), QStringLiteral("-nostats"),
+                  QStringLiteral("-y")};
+    if (run.concat)
+        a << QStringLiteral("-f") << QStringLiteral("concat") << QStringLiteral("-safe") << QStringLiteral("0");
+    a << QStringLiteral("-i") << run.input;
+    if (run.seek >= 0)
+        a << QStringLiteral("-ss") << QString::number(run.seek, 'f', 6);
+    if (run.length >= 0)
+        a << QStringLiteral("-t") << QString::number(run.length, 'f', 6);
+    a << QStringLiteral("-c:v") << QStringLiteral("copy");
+    if (run.videoOnly)
+        a << QStringLiteral("-an");
+    else if (cmd.reencodeAudio)
+        a << QStringLiteral("-c:a") << QStringLiteral("libmp3lame") << QStringLiteral("-b:a")
+          << QString::number(cmd.lameBitrate) + QLatin1Char('k');
+    else
+        a << QStringLiteral("-c:a") << QStringLiteral("copy");
+    // Subtitles and data tracks are not part of a cut or a join.
+    a << QStringLiteral("-sn") << QStringLiteral("-dn");
+    a << QStringLiteral("-f") << run.format << QStringLiteral("-progress") << QStringLiteral("pipe:1")
+      << run.output;
+    return a;
+}
+
+QByteArray concatList(const QStringList& absoluteInputs)
+{
+    QByteArray list("ffconcat version 1.0\n");
+    for (const QString& path : absoluteInputs) {
+        QString quoted = path;
+        quoted.replace(QLatin1Char('\''), QLatin1String("'\\''"));
+        list += "file '" + quoted.toUtf8() + "'\n";
+    }
+    return list;
+}
+
+} // namespace mcd
