@@ -157,6 +157,10 @@ int MpvDevice::start(bool withVideo)
     opt("pause", "yes");
     opt("keep-open", "yes");
     opt("hr-seek", "yes");
+    // On a busy machine libmpv would drop frames on the way to an exact seek's target
+    // and come to rest short of it.
+    opt("hr-seek-framedrop", "no");
+    opt("framedrop", "no");
     opt("audio-display", "no");
     opt("sub-auto", "no");
     opt("audio-file-auto", "no");
@@ -490,6 +494,13 @@ int MpvDevice::exactSeek(double seconds)
     waitFor([](const mpv_event* e) {
         return e->event_id == MPV_EVENT_PLAYBACK_RESTART || e->event_id == MPV_EVENT_END_FILE;
     }, kSeekSeconds);
+    // A restart event can be a late one of an earlier seek; the seek is done only when
+    // libmpv no longer says it is seeking (measured: on a busy machine the clock sat on
+    // the key frame before the target after a stray restart).
+    QElapsedTimer settle;
+    settle.start();
+    while (getFlag(h_, "seeking") && settle.elapsed() < qint64(kSeekSeconds * 1000))
+        waitFor([](const mpv_event*) { return false; }, 0.02);
     return MciOk;
 }
 
@@ -578,6 +589,10 @@ int MpvDevice::step(int frames)
     const qint64 cur = qint64(roundHalfEven((restingTimePos() - first_) * fps_));
     const qint64 target = std::clamp<qint64>(cur + frames, 0, std::max<qint64>(0, total - 1));
     mode_ = Mode::Paused;
+    // A step that cannot move (at either end) leaves the picture where it is: seeking
+    // again onto the last picture lets libmpv's clock wander off it.
+    if (target == cur && restTime_)
+        return MciOk;
     return exactSeek(first_ + target / fps_ - kSeekLead);
 }
 
