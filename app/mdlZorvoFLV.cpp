@@ -61,7 +61,7 @@ QString ensurePrivateFolder(const QString& folder)
     }
     // Programs are written here and started: refuse a link, a folder of somebody else's,
     // and one that others may write into.
-    if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid() || (st.st_mode & (S_IWGRP | S_IWOTH)))
+    if (!S_ISDIR(st.st_mode) || st.st_uid != ::getuid() || (st.st_mode & (S_IWGRP | S_IWOTH)))
         return QString();
     if (::access(native.constData(), R_OK | W_OK | X_OK) != 0)
         return QString();
@@ -70,13 +70,18 @@ QString ensurePrivateFolder(const QString& folder)
 
 QString privateTempFolder()
 {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QFileInfo(runtime).isDir()) {
-        const QString folder = ensurePrivateFolder(runtime + QStringLiteral("/Zorvo.FLV"));
-        if (!folder.isEmpty())
-            return folder;
-    }
-    return ensurePrivateFolder(QStringLiteral("/tmp/Zorvo.FLV-%1").arg(::geteuid()));
+    // ZorvoResFLV picks its folder by the same rule: both must land on the same one, so a
+    // refused folder is not swapped for another.
+    QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    while (runtime.size() > 1 && runtime.endsWith(u'/'))
+        runtime.chop(1);
+    const QByteArray native = QFile::encodeName(runtime);
+    struct stat st {};
+    const bool usable = runtime.startsWith(u'/') && ::stat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+                        st.st_uid == ::getuid() && ::access(native.constData(), W_OK | X_OK) == 0;
+    if (usable)
+        return ensurePrivateFolder(runtime + QStringLiteral("/Zorvo.FLV"));
+    return ensurePrivateFolder(QStringLiteral("/tmp/Zorvo.FLV-%1").arg(::getuid()));
 }
 
 void initFolders()

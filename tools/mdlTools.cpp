@@ -1,5 +1,7 @@
 #include "tools/mdlTools.h"
 
+#include "app/mdlZorvoFLV.h"
+
 #include "tools/ToolHost.h"
 #include "tools/frmBuzy.h"
 #include "tools/mdlGetCmdOutput.h"
@@ -33,13 +35,6 @@ namespace {
 QString g_programFolder;
 int g_hiddenMark = 0;
 
-bool usableRuntimeDir(const QByteArray& dir)
-{
-    struct stat st {};
-    return !dir.isEmpty() && dir.startsWith('/') && stat(dir.constData(), &st) == 0 && S_ISDIR(st.st_mode)
-        && st.st_uid == getuid() && access(dir.constData(), W_OK | X_OK) == 0;
-}
-
 void deleteIfPresent(const QString& file)
 {
     if (!file.isEmpty())
@@ -47,29 +42,14 @@ void deleteIfPresent(const QString& file)
 }
 } // namespace
 
-QString tempFolder()
-{
-    // The same rule as ZorvoResFLV's, which writes the programs there: a folder nobody
-    // else can write into, since what is in it gets started.
-    QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    while (runtime.size() > 1 && runtime.endsWith('/'))
-        runtime.chop(1);
-    const QByteArray folder = usableRuntimeDir(runtime)
-        ? runtime + "/Zorvo.FLV"
-        : QByteArray("/tmp/Zorvo.FLV-") + QByteArray::number(static_cast<qulonglong>(getuid()));
-    if (mkdir(folder.constData(), 0700) != 0 && errno != EEXIST)
-        return QString();
-    struct stat st {};
-    if (lstat(folder.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid()
-        || (st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
-        return QString();
-    return QFile::decodeName(folder) + QLatin1Char('/');
-}
+QString tempFolder() { return mdlZorvoFLV::privateTempFolder(); }
 
 QString programFolder()
 {
     if (!g_programFolder.isEmpty())
         return g_programFolder;
+    if (!mdlZorvoFLV::programFolder.isEmpty())
+        return mdlZorvoFLV::programFolder;
     return QCoreApplication::applicationDirPath() + QLatin1Char('/');
 }
 
