@@ -34,7 +34,7 @@ Answer answerScripted(const Shown& shown)
 
 int msgBox(const QString& text, int style, const QString& title, QWidget* owner)
 {
-    Shown shown{Shown::Message, text, title.isEmpty() ? defaultTitle() : title, style, {}};
+    Shown shown{Shown::Message, text, title.isEmpty() ? defaultTitle() : title, style, {}, {}, {}};
     if (g_answerer)
         return answerScripted(shown).result;
 
@@ -82,7 +82,7 @@ int msgBox(const QString& text, int style, const QString& title, QWidget* owner)
 QString inputBox(const QString& prompt, const QString& title, const QString& defaultText,
                  QWidget* owner)
 {
-    Shown shown{Shown::Input, prompt, title.isEmpty() ? defaultTitle() : title, 0, defaultText};
+    Shown shown{Shown::Input, prompt, title.isEmpty() ? defaultTitle() : title, 0, defaultText, {}, {}};
     if (g_answerer)
         return answerScripted(shown).text;
 
@@ -107,8 +107,10 @@ ScriptedAnswers::ScriptedAnswers()
             return a;
         }
         if (shown.kind == Shown::Input)
-            return Answer{Ok, shown.defaultText};
-        return Answer{buttonsOf(shown.style) >= YesNoCancel ? Yes : Ok, {}};
+            return Answer{Ok, shown.defaultText, {}, 0};
+        if (shown.kind == Shown::File)
+            return Answer{Cancel, {}, {}, 0};
+        return Answer{buttonsOf(shown.style) >= YesNoCancel ? Yes : Ok, {}, {}, 0};
     });
 }
 
@@ -116,14 +118,40 @@ ScriptedAnswers::~ScriptedAnswers() { setAnswerer(nullptr); }
 
 ScriptedAnswers& ScriptedAnswers::then(int result)
 {
-    queue_.push_back(Answer{result, {}});
+    queue_.push_back(Answer{result, {}, {}, 0});
     return *this;
 }
 
 ScriptedAnswers& ScriptedAnswers::thenText(const QString& text)
 {
-    queue_.push_back(Answer{text.isEmpty() ? Cancel : Ok, text});
+    queue_.push_back(Answer{text.isEmpty() ? Cancel : Ok, text, {}, 0});
     return *this;
+}
+
+ScriptedAnswers& ScriptedAnswers::thenFile(const QString& path, int filterIndex)
+{
+    queue_.push_back(Answer{Ok, path, {}, filterIndex});
+    return *this;
+}
+
+ScriptedAnswers& ScriptedAnswers::thenFiles(const QStringList& paths, int filterIndex)
+{
+    queue_.push_back(Answer{Ok, {}, paths, filterIndex});
+    return *this;
+}
+
+ScriptedAnswers& ScriptedAnswers::thenCancel()
+{
+    queue_.push_back(Answer{Cancel, {}, {}, 0});
+    return *this;
+}
+
+QStringList ScriptedAnswers::texts() const
+{
+    QStringList out;
+    for (const Shown& s : g_shown)
+        out << s.text;
+    return out;
 }
 
 } // namespace ui

@@ -1,0 +1,228 @@
+#include "ui/CommDialog.h"
+
+#include "ui/MsgBox.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace ui {
+
+QStringList qtNameFilters(const QString& filter)
+{
+    QStringList pieces = filter.split(QLatin1Char('|'));
+    if (!pieces.isEmpty() && pieces.last().isEmpty())
+        pieces.removeLast();
+    QStringList out;
+    for (int i = 0; i + 1 < pieces.size(); i += 2) {
+        QStringList patterns;
+        for (const QString& p : pieces[i + 1].split(QLatin1Char(';')))
+            if (!p.trimmed().isEmpty())
+                patterns << p.trimmed();
+        if (patterns.isEmpty())
+            continue;
+        const QString joined = patterns.join(QLatin1Char(' '));
+        const QString desc = pieces[i].trimmed().isEmpty() ? joined : pieces[i];
+        // Qt reads the patterns from the last bracket pair, so a description that
+        // already names its patterns in brackets stays as it is written.
+        out << desc + QStringLiteral(" (") + joined + QLatin1Char(')');
+    }
+    return out;
+}
+
+QString lowerExtension(const QString& path)
+{
+    QString name = path;
+    const int slash = qMax(name.lastIndexOf(QLatin1Char('/')), name.lastIndexOf(QLatin1Char('\\')));
+    if (slash >= 0)
+        name = name.mid(slash + 1);
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : name.mid(dot + 1).toLower();
+}
+
+CommDialog& CommDialog::shared()
+{
+    static CommDialog instance;
+    return instance;
+}
+
+void CommDialog::setFilter(const QString& text)
+{
+    filter_ = text;
+    systemFilter_ = text;
+    systemFilter_.replace(QLatin1Char('|'), QChar(0));
+    if (!systemFilter_.endsWith(QChar(0)))
+        systemFilter_ += QChar(0);
+}
+
+int CommDialog::FilterIndex()
+{
+    if (filterIndex_ == 0)
+        filterIndex_ = 1;
+    return filterIndex_;
+}
+
+void CommDialog::clearResults()
+{
+    FileName.clear();
+    fileTitle_.clear();
+    fileExt_.clear();
+}
+
+void CommDialog::setSingle(const QString& path)
+{
+    FileName = path;
+    fileTitle_ = QFileInfo(path).fileName();
+    fileExt_ = lowerExtension(path);
+    fileArray_.clear();
+}
+
+CommDialog::Choice CommDialog::runFileDialog(int kind, int flags)
+{
+    const QStringList filters = qtNameFilters(filter_);
+    QString prefill = FileName;
+    for (;;) {
+        Choice c;
+        if (hasAnswerer()) {
+            Shown shown;
+            shown.kind = Shown::File;
+            shown.text = DialogTitle;
+            shown.title = DialogTitle;
+            shown.style = kind;
+            shown.defaultText = prefill;
+            shown.filter = filter_;
+            shown.initDir = InitDir;
+            const Answer a = answerScripted(shown);
+            c.files = a.files.isEmpty() && !a.text.isEmpty() ? QStringList{a.text} : a.files;
+            c.chosen = a.result != Cancel && !c.files.isEmpty();
+            if (kind != OpenMany && c.files.size() > 1)
+                c.files = c.files.mid(0, 1);
+            c.filterIndex = a.filterIndex > 0 ? a.filterIndex : FilterIndex();
+            // The name box of the real dialog adds the default extension to a bare name.
+            if (c.chosen && kind == SaveFile && !DefaultExt.isEmpty()
+                && QFileInfo(c.files[0]).suffix().isEmpty())
+                c.files[0] += QLatin1Char('.') + QString(DefaultExt).remove(QLatin1Char('.'));
+        } else {
+            QFileDialog dialog(hwndOwner, DialogTitle, InitDir);
+            switch (kind) {
+            case ChooseDir:
+                dialog.setFileMode(QFileDialog::Directory);
+                dialog.setOption(QFileDialog::ShowDirsOnly);
+                break;
+            case SaveFile:
+                dialog.setAcceptMode(QFileDialog::AcceptSave);
+                dialog.setFileMode(QFileDialog::AnyFile);
+                // The overwrite question is asked below, through the message box facade.
+                dialog.setOption(QFileDialog::DontConfirmOverwrite);
+                break;
+            default:
+                dialog.setAcceptMode(QFileDialog::AcceptOpen);
+                if (kind == OpenMany)
+                    dialog.setFileMode(QFileDialog::ExistingFiles);
+                else
+                    dialog.setFileMode((flags & dlgflags::FileMustExist) ? QFileDialog::ExistingFile
+                                                                         : QFileDialog::AnyFile);
+                break;
+            }
+            if (kind != ChooseDir) {
+                if (!filters.isEmpty()) {
+                    dialog.setNameFilters(filters);
+                    const int idx = qBound(1, FilterIndex(), int(filters.size()));
+                    dialog.selectNameFilter(filters[idx - 1]);
+                }
+                if (!DefaultExt.isEmpty())
+                    dialog.setDefaultSuffix(QString(DefaultExt).remove(QLatin1Char('.')));
+                if (!prefill.isEmpty())
+                    dialog.selectFile(prefill);
+            }
+            dialog.setLabelText(QFileDialog::Accept,
+                                kind == SaveFile ? QStringLiteral("保存") : QStringLiteral("打开"));
+            if (kind == ChooseDir)
+                dialog.setLabelText(QFileDialog::Accept, QStringLiteral("确定"));
+            dialog.setLabelText(QFileDialog::Reject, QStringLiteral("取消"));
+            if (dialog.exec() == QDialog::Accepted) {
+                c.files = dialog.selectedFiles();
+                c.chosen = !c.files.isEmpty();
+                const int at = filters.indexOf(dialog.selectedNameFilter());
+                c.filterIndex = at >= 0 ? at + 1 : FilterIndex();
+            }
+        }
+        if (c.chosen && kind == SaveFile && (flags & dlgflags::OverwritePrompt)
+            && QFileInfo::exists(c.files[0])) {
+            const QString question = QFileInfo(c.files[0]).fileName()
+                                     + QStringLiteral(" 已存在。\n要替换它吗？");
+            const QString title = DialogTitle.isEmpty() ? QStringLiteral("另存为") : DialogTitle;
+            if (msgBox(question, YesNo + Exclamation, title, hwndOwner) != Yes) {
+                prefill = c.files[0]; // back to the dialog, as the system dialog does
+                continue;
+            }
+        }
+        return c;
+    }
+}
+
+QString CommDialog::ShowOpen(bool then_NoUse_InitDir, bool isMultiSelect)
+{
+    if (InitDir.isEmpty())
+        InitDir = QDir::currentPath();
+    FilterIndex();
+    int flags = FlagsOpen;
+    if (isMultiSelect)
+        flags |= dlgflags::AllowMultiSelect;
+    const bool multi = flags & dlgflags::AllowMultiSelect;
+    const Choice c = runFileDialog(multi ? OpenMany : OpenOne, flags);
+    if (!c.chosen) {
+        clearResults();
+        return QString();
+    }
+    QString result;
+    if (multi) {
+        fileArray_ = c.files;
+        fileTitle_.clear();
+        fileExt_.clear();
+        result = QString::number(fileArray_.size());
+    } else {
+        setSingle(c.files[0]);
+        result = FileName;
+    }
+    filterIndex_ = c.filterIndex;
+    if (then_NoUse_InitDir)
+        InitDir.clear();
+    return result;
+}
+
+QString CommDialog::ShowSave(bool then_NoUse_InitDir)
+{
+    if (InitDir.isEmpty())
+        InitDir = QDir::currentPath();
+    FilterIndex();
+    const Choice c = runFileDialog(SaveFile, FlagsSave);
+    if (!c.chosen) {
+        clearResults();
+        return QString();
+    }
+    setSingle(c.files[0]);
+    filterIndex_ = c.filterIndex;
+    if (then_NoUse_InitDir)
+        InitDir.clear();
+    return FileName;
+}
+
+QString CommDialog::ShowDir(bool then_NoUse_InitDir)
+{
+    if (InitDir.isEmpty())
+        InitDir = QDir::currentPath();
+    const Choice c = runFileDialog(ChooseDir, FlagsDir);
+    if (!c.chosen || c.files[0].isEmpty()) {
+        DirName.clear();
+        return QString();
+    }
+    DirName = c.files[0];
+    if (!DirName.endsWith(QLatin1Char('/')))
+        DirName += QLatin1Char('/');
+    if (then_NoUse_InitDir)
+        InitDir.clear();
+    return DirName;
+}
+
+} // namespace ui
