@@ -1,20 +1,71 @@
 #include <QApplication>
-#include <QWidget>
+#include <QIcon>
+#include <QSocketNotifier>
 #include <clocale>
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include "app/AppInfo.h"
+#include "app/SingleInstance.h"
+#include "app/mdlZorvoFLV.h"
+#include "player/frmMain.h"
+#include "ui/SmallDialogs.h"
+
+namespace {
+
+// The whole command line is one media path: arguments split at blanks are joined again.
+QString commandLineOf(const QStringList& args)
+{
+    return args.mid(1).join(u' ').trimmed();
+}
+
+int g_signalPipe[2] = {-1, -1};
+
+void onTerminate(int)
+{
+    const char c = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &c, 1);
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zorvo.FLV"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("multimedia-video-player")));
     // libmpv refuses to start unless numbers are formatted the C way.
     std::setlocale(LC_NUMERIC, "C");
 
-    QWidget window;
-    window.setWindowTitle(mdlZorvoFLV::mainTitle());
-    window.setStyleSheet(QStringLiteral("background: black;"));
-    window.resize(400, 400);
-    window.show();
+    const QString commandLine = commandLineOf(QApplication::arguments());
+
+    // A second copy hands its file to the running one and ends without a window.
+    SingleInstance instance;
+    if (!instance.start()) {
+        SingleInstance::sendToPrimary(instance.serverName(), commandLine);
+        return 0;
+    }
+
+    ui::frmSplash splash;
+    splash.show();
+    QCoreApplication::processEvents();
+
+    mdlZorvoFLV::initFolders();
+    frmMain window;
+    QObject::connect(&instance, &SingleInstance::messageReceived, &window, &frmMain::Form_LinkExecute);
+    // A logout or kill ends the program as the close box does: settings are saved.
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) == 0) {
+        auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &window);
+        QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
+            char c;
+            [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[0], &c, 1);
+            window.close();
+        });
+        std::signal(SIGTERM, onTerminate);
+        std::signal(SIGINT, onTerminate);
+    }
+    window.Form_Load(commandLine);
+    splash.close();
     return app.exec();
 }

@@ -1,0 +1,216 @@
+#pragma once
+// The player window: it opens and plays one file at a time in the media device
+// "Zorvo.FLV", polls it, and carries the transport, the seek bar, the volume and the
+// application's menus.
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "app/Settings.h"
+#include "media/MCI.h"
+
+class QLabel;
+class QMenu;
+class QAction;
+class QFrame;
+class frmList;
+
+namespace ui {
+class ZorvoButton;
+}
+
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    frmMain();
+    ~frmMain() override;
+
+    // The one player window of the run.
+    static frmMain* instance();
+
+    // ---- Start-up and shutdown ----------------------------------------------------------
+    // Runs the start-up sequence after the single-instance check; commandLine is the file
+    // to play (may be empty).
+    void Form_Load(const QString& commandLine);
+    // The running copy receives a second start's command line.
+    void Form_LinkExecute(const QString& commandLine);
+    // "结束 ( 储存设定 )" (0) and "结束 ( 不储存设定 )" (1).
+    void mnuEnd_Click(int Index);
+    void mnuSaveNow_Click();
+    bool saveOnExit() const { return saveOnExit_; }
+    // The settings the windows hold now, as they would be written.
+    settings::Settings currentSettings() const;
+    settings::ListStore currentLists() const;
+    QString settingsFolder() const { return settingsFolder_; }
+    void setSettingsFolder(const QString& folder) { settingsFolder_ = folder; }
+
+    // ---- Open and play --------------------------------------------------------------------
+    void playSingle(QString& fn, bool fromList);
+    void playSingle(const QString& fn, bool fromList);
+    void newPlay(const QString& fn, const QString& rngMark);
+    void failPlay(QString& fn, bool onlyNewPlay);
+    int playErrorMsg(const QString& fn, const QString& headMsg);
+    void shareBnStop(bool allSTOP, bool noStopMCI, bool isDealRng, bool isDelay);
+    void shareBnPause();
+    void pausePrFn();
+    void ifStopped(bool allNone);
+    void fncEbCheck();
+    void closeRunFn(const QString& fn);
+    void selectRnd();
+    bool checkDealRng() const;
+    void mnuOpen_Click();
+    void mnuPlayLast_Click();
+    void Form_OLEDragDrop(const QStringList& files, const QString& text);
+    void mbLastItem_Click();
+    void mbNextItem_Click();
+
+    // ---- Transport ------------------------------------------------------------------------
+    void mbPlay_Click(int Index);
+    void mbPause_Click();
+    void mbStop_Click();
+    void mbBackward_Click() { stepBy(true, -1); }
+    void mbForward_Click() { stepBy(true, +1); }
+    void stepBy(bool useMode, int direction);
+    void mnuFB_Click(int Index);
+    void mnuSpeed_Click(int Index);
+    void placeSeekThumb(int f);
+    void Form_KeyDown(int KeyCode, int Shift);
+    // The seek bar in track pixels: a press on the track, and the thumb dragged to x
+    // (relative to the thumb's left edge), committed on release.
+    void picHsb_MouseDown(Qt::MouseButton button, double x);
+    void dragSeekThumb(Qt::MouseButton button, double x, bool commit);
+    void showVolume(bool skipAudioTest);
+    void picVolSdr_MouseDown(Qt::MouseButton button, double x);
+    void mbSound_Click();
+    void tmrCheck_Timer();
+
+    // ---- Sizing ---------------------------------------------------------------------------
+    void myPutSize(bool isMainSetting);
+    void mnuKeepWH_Click();
+    void mnuKeepDef_Click();
+    void mnuScnFull_Click();
+
+    // ---- What other windows and tests read ------------------------------------------------
+    media::MCI& mci() { return mci_; }
+    int totalFrames = 0;
+    float hsbScale = 1.0f;
+    QString lastFile;
+    int videoAreaWidth = 0;
+    int videoAreaHeight = 0;
+    QString statusText() const;
+    QString curTimeText() const;
+    QString totalTimeText() const;
+    int speedPerMille() const { return speedTag_; }
+    QRect videoRect() const; // where the picture is placed, in window units
+    QWidget* videoArea() const { return picFrame_; }
+    int thumbLeft() const;
+    int trackLeft() const;
+    int trackWidth() const;
+
+    std::array<ui::ZorvoButton*, 3> mbPlay{};
+    ui::ZorvoButton* mbPause = nullptr;
+    ui::ZorvoButton* mbStop = nullptr;
+    ui::ZorvoButton* mbBackward = nullptr;
+    ui::ZorvoButton* mbForward = nullptr;
+    ui::ZorvoButton* mbLastItem = nullptr;
+    ui::ZorvoButton* mbNextItem = nullptr;
+    ui::ZorvoButton* mbRngStart = nullptr;
+    ui::ZorvoButton* mbRngEnd = nullptr;
+    ui::ZorvoButton* mbSound = nullptr;
+
+    QAction* mnuKeepWH = nullptr;
+    QAction* mnuKeepDef = nullptr;
+    QAction* mnuStartList = nullptr;
+    QAction* mnuPlayLast = nullptr;
+    QAction* mnuSaveCap = nullptr;
+    QAction* mnuSaveFile = nullptr;
+    QAction* mnuExplorer = nullptr;
+    std::array<QAction*, 5> mnuFB{};
+    std::array<QAction*, 11> mnuSpeed{};
+
+    // The tool store's writer: asked for the sample clip of the capture device. Set by
+    // whoever owns the tool runner; without it the capture device stays closed.
+    std::function<void(const QString& mode)> dealMyResource;
+    QString captureSamplePath;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildPanel();
+    void applySettings(const settings::Loaded& loaded);
+    void playItem(const QString& fn);
+    void continueList(int direction, bool force);
+    bool nothingFollows();
+    void stepListItem(int direction);
+    void openCaptureDevice(const QString& fn);
+    void enableFileMenus(bool on);
+    void showTimeLabels(bool show);
+    void enableTransport(bool isPlay);
+    void setPlayButton(int state);
+    void showPlaying(bool keepButtons);
+    void checkZeroLength();
+    void focusPlayer(bool force);
+    void layoutControls();
+    void setStepCaption(int mode, int value);
+    void setStepToolTips();
+    void leaveRangePlay();
+    void updateTitleIdle();
+    void placeVolumeKnob();
+    bool isDraggingThumb() const;
+    frmList* workspace(bool create);
+    int keyCodeOf(const QKeyEvent* event) const;
+
+    media::MCI mci_;
+    std::unique_ptr<media::MCI> capMci_;
+    bool captureOpen_ = false;
+    int hwnd_ = 0;
+
+    QWidget* picFrame_ = nullptr;   // the client area: the video's parent
+    QWidget* picPlusBk = nullptr;   // the control panel at the bottom
+    QWidget* picHsbBack = nullptr;
+    QFrame* picHsb = nullptr;       // the seek track
+    QFrame* picHsb2 = nullptr;      // the thumb
+    QWidget* picRngBk = nullptr;
+    QWidget* picMsgBk = nullptr;
+    QLabel* picAssIcon = nullptr;
+    QLabel* lblFnName = nullptr;
+    QLabel* lblCurTime = nullptr;
+    QLabel* lblSplit = nullptr;
+    QLabel* lblTtTime = nullptr;
+    QWidget* picBnBk = nullptr;
+    QWidget* picSndBk = nullptr;
+    QFrame* picVolSdr = nullptr;
+    QFrame* picVolPos = nullptr;
+    QWidget* picNote = nullptr;
+    QWidget* picCapMCI = nullptr;
+
+    QString fnNameTag_;         // the open file's name part
+    double totalSecondsTag_ = 0;
+    int curTimeMode_ = 2;       // fields of the total's time text
+    int speedTag_ = 1000;
+    bool hsbEnabled_ = false;
+    bool thumbDragging_ = false;
+    double dragGrabX_ = 0;
+    int lastPolledFrame_ = 0;
+    bool marksEdited_ = false;
+    bool resizeSuppressed_ = false;
+    bool closing_ = false;
+    bool saveOnExit_ = true;
+    bool timeLabelsShown_ = false;
+    QString settingsFolder_;
+    settings::Loaded loaded_;   // what was read at start, for the values other windows own
+
+    QTimer tmrCheck;
+    QTimer tmrStart;
+    QPointer<frmList> list_;
+};

@@ -1,0 +1,273 @@
+// The player window with the real media layer (libmpv without video or sound output)
+// and the dialog facade answering.
+#include <gtest/gtest.h>
+
+#include "app/PlayerState.h"
+#include "app/Settings.h"
+#include "app/TextFile.h"
+#include "app/mdlZorvoFLV.h"
+#include "common/TestMedia.h"
+#include "player/frmMain.h"
+#include "ui/MsgBox.h"
+#include "ui/ZorvoButton.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QMenuBar>
+#include <QTest>
+
+using namespace mdlZorvoFLV;
+
+namespace {
+
+// Runs the event loop until cond holds or the deadline passes.
+template <typename F>
+bool waitFor(F cond, int ms = 15000)
+{
+    QDeadlineTimer deadline(ms);
+    while (!cond()) {
+        if (deadline.hasExpired())
+            return false;
+        QTest::qWait(20);
+    }
+    return true;
+}
+
+class PlayerWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        playerState = Stopped;
+        playOrigin = OriginNone;
+        listPlayMode = 0;
+        playFromBrowser = false;
+        playingList = nullptr;
+        window = std::make_unique<frmMain>();
+        window->setSettingsFolder(folder.path());
+        window->Form_Load(QString());
+        window->resize(400, 400 + 69 + 2);
+        // Start-up may have said there is no mixer on this machine.
+        ui::clearShownBoxes();
+    }
+
+    void TearDown() override
+    {
+        window->mnuEnd_Click(1);
+        window.reset();
+    }
+
+    void play(const testmedia::Clip& clip)
+    {
+        window->playSingle(testmedia::path(clip), false);
+        ASSERT_TRUE(waitFor([&] { return window->mci().getStatus() == QStringLiteral("playing"); }))
+            << window->statusText().toStdString();
+    }
+
+    // Pauses and waits until the position settles.
+    void pauseAt(int frame)
+    {
+        window->mbPause_Click();
+        window->mci().setCurFrame(frame, false);
+        ASSERT_TRUE(waitFor([&] { return std::abs(window->mci().getCurFrame() - frame) <= 1; }));
+    }
+
+    testmedia::TempDir folder;
+    std::unique_ptr<frmMain> window;
+    ui::ScriptedAnswers answers;
+};
+
+} // namespace
+
+TEST_F(PlayerWindow, ASingleFilePlaysToItsEndAndStops)
+{
+    listPlayMode = 2; // a single file never continues into a list
+    play(testmedia::Flv1Mp3);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral(" flv1_mp3.flv - Zorvo.FLV"));
+    EXPECT_EQ(window->totalFrames, 100);
+    ASSERT_TRUE(waitFor([&] { return playerState == Stopped; }, 30000));
+    EXPECT_EQ(window->statusText(), QStringLiteral("结束播放"));
+    EXPECT_EQ(window->mbStop->State(), 2);
+    EXPECT_EQ(window->mbPlay[0]->State(), 0);
+    EXPECT_EQ(playOrigin, OriginNone);
+}
+
+TEST_F(PlayerWindow, UnplayableFilesAreReported)
+{
+    answers.then(ui::Cancel);
+    window->playSingle(testmedia::path(testmedia::Garbage), false);
+    EXPECT_EQ(window->statusText(), QStringLiteral("无法播放"));
+    ASSERT_EQ(ui::shownBoxes().size(), 1u);
+    const ui::Shown& box = ui::shownBoxes()[0];
+    EXPECT_EQ(box.title, QStringLiteral("错误讯息"));
+    EXPECT_EQ(box.style, ui::OkCancel) << "an .flv offers the codec help";
+    EXPECT_TRUE(box.text.startsWith(QStringLiteral("出现错误，无法播放指定的档案：\r\n") +
+                                    testmedia::path(testmedia::Garbage)));
+    EXPECT_EQ(playerState, Stopped);
+
+    ui::clearShownBoxes();
+    window->playSingle(QStringLiteral("/no/such/file.mp3"), false);
+    ASSERT_EQ(ui::shownBoxes().size(), 1u);
+    EXPECT_EQ(ui::shownBoxes()[0].style, ui::OkOnly);
+}
+
+TEST_F(PlayerWindow, StepKeysStopAtBothEndsAndPause)
+{
+    play(testmedia::Flv1Mp3);
+    stepMode = 0;
+    stepValues = {5, 5, 5};
+    pauseAt(97);
+    window->Form_KeyDown(34, 0); // PgDn
+    EXPECT_TRUE(waitFor([&] { return window->mci().getCurFrame() == 99; }, 3000))
+        << window->mci().getCurFrame() << " " << window->mci().getStatus().toStdString() << " "
+        << window->mci().getTotalFrames();
+    EXPECT_EQ(playerState, Paused);
+
+    window->mci().setCurFrame(3, false);
+    ASSERT_TRUE(waitFor([&] { return window->mci().getCurFrame() == 3; }));
+    window->Form_KeyDown(33, 0); // PgUp
+    EXPECT_TRUE(waitFor([&] { return window->mci().getCurFrame() == 0; }));
+    EXPECT_EQ(playerState, Paused);
+}
+
+TEST_F(PlayerWindow, SecondsModeKeepsPlayingAndArrowsPause)
+{
+    play(testmedia::LongFlv);
+    window->mnuFB_Click(1);
+    const int before = window->mci().getCurFrame();
+    window->Form_KeyDown(34, 0);
+    EXPECT_EQ(playerState, Playing);
+    EXPECT_TRUE(waitFor([&] { return window->mci().getStatus() == QStringLiteral("playing"); }));
+    const int after = window->mci().getCurFrame();
+    EXPECT_GE(after - before, 125);
+    EXPECT_LE(after - before, 125 + 25) << "moved 5 s at 25 frames a second, plus play time";
+
+    pauseAt(200);
+    window->mbPlay_Click(0);
+    window->Form_KeyDown(39, 0); // Right: the frame value, and pause
+    EXPECT_EQ(playerState, Paused);
+    const int stepped = window->mci().getCurFrame();
+    EXPECT_NEAR(stepped, 205, 13) << "5 frames on from where playing had got to";
+}
+
+TEST_F(PlayerWindow, StepValuesAndCustomSpeedAreChecked)
+{
+    play(testmedia::Flv1Mp3);
+    window->mnuFB_Click(0);
+    for (const char* bad : {"0", "101", "x"}) {
+        ui::clearShownBoxes();
+        answers.thenText(QString::fromUtf8(bad));
+        window->mnuFB_Click(4);
+        ASSERT_EQ(ui::shownBoxes().size(), 2u) << bad;
+        EXPECT_EQ(ui::shownBoxes()[1].text, QStringLiteral("你输入了错误范围的模式数值！"));
+        EXPECT_EQ(stepValues[0], 5);
+    }
+    answers.thenText(QStringLiteral("7.5"));
+    window->mnuFB_Click(4);
+    EXPECT_EQ(stepValues[0], 8);
+    EXPECT_EQ(window->mnuFB[0]->text(), QStringLiteral("使用影格模式 ( 8 格 )"));
+    EXPECT_EQ(window->mbBackward->toolTip(), QStringLiteral("倒转 ( PgUp 键：8 格，或 ← 键：8 格 )"));
+
+    window->mbPlay_Click(0);
+    answers.thenText(QStringLiteral("150"));
+    window->mnuSpeed_Click(10);
+    EXPECT_EQ(window->speedPerMille(), 1500);
+    EXPECT_EQ(window->mci().getSpeed(), 1500);
+    window->mbPlay_Click(0);
+    ASSERT_TRUE(waitFor([&] { return window->statusText().endsWith(QStringLiteral(" ％，播速 150 ％")); }));
+
+    ui::clearShownBoxes();
+    answers.thenText(QStringLiteral("250"));
+    window->mnuSpeed_Click(10);
+    ASSERT_EQ(ui::shownBoxes().size(), 2u);
+    EXPECT_EQ(ui::shownBoxes()[1].text, QStringLiteral("你输入了错误范围的播放速度！"));
+    EXPECT_EQ(window->speedPerMille(), 1500);
+}
+
+TEST_F(PlayerWindow, SpacePlaysPausesAndResumes)
+{
+    play(testmedia::Flv1Mp3);
+    window->mbStop_Click();
+    ASSERT_EQ(playerState, Stopped);
+    window->Form_KeyDown(32, 0);
+    EXPECT_EQ(playerState, Playing);
+    EXPECT_TRUE(waitFor([&] { return window->mci().getStatus() == QStringLiteral("playing"); }));
+    window->Form_KeyDown(32, 0);
+    EXPECT_EQ(playerState, Paused);
+    EXPECT_TRUE(waitFor([&] { return window->mci().getStatus() == QStringLiteral("paused"); }));
+    EXPECT_TRUE(waitFor([&] { return window->statusText().startsWith(QStringLiteral("暂停播放")); }));
+    window->Form_KeyDown(32, 0);
+    EXPECT_EQ(playerState, Playing);
+    EXPECT_TRUE(waitFor([&] { return window->mci().getStatus() == QStringLiteral("playing"); }));
+}
+
+TEST_F(PlayerWindow, DraggingPastTheEndSeeksToTheLastFrame)
+{
+    play(testmedia::LongFlv);
+    pauseAt(10);
+    // x is where the pointer holds the thumb, from the thumb's left edge (its middle here).
+    window->dragSeekThumb(Qt::LeftButton, 5000, false);
+    EXPECT_EQ(window->thumbLeft() + 5, window->trackLeft() + window->trackWidth())
+        << "the thumb stays on the track";
+    window->dragSeekThumb(Qt::LeftButton, 5, true);
+    EXPECT_TRUE(waitFor([&] { return window->mci().getCurFrame() >= 499; }, 3000))
+        << window->mci().getCurFrame() << " of " << window->mci().getTotalFrames();
+    EXPECT_LE(window->mci().getCurFrame(), 500);
+}
+
+TEST_F(PlayerWindow, VideoIsFittedStretchedOrShownAtItsSize)
+{
+    play(testmedia::Video640);
+    window->resize(402, 400 + 2 + 69 + window->menuBar()->height());
+    QCoreApplication::processEvents();
+    ASSERT_EQ(window->videoAreaWidth, 400);
+    ASSERT_EQ(window->videoAreaHeight, 400);
+
+    window->mnuKeepWH->setChecked(true);
+    window->mnuKeepDef->setChecked(false);
+    window->myPutSize(false);
+    EXPECT_EQ(window->videoRect(), QRect(1, 51, 400, 300));
+
+    window->mnuKeepWH->setChecked(false);
+    window->myPutSize(false);
+    EXPECT_EQ(window->videoRect(), QRect(1, 1, 400, 400));
+
+    window->mnuKeepDef->setChecked(true);
+    window->myPutSize(false);
+    EXPECT_EQ(window->videoRect(), QRect(-239, -79, 640, 480));
+}
+
+TEST_F(PlayerWindow, SettingsWrittenAtExitReadBackTheSame)
+{
+    window->move(120, 90);
+    window->resize(500, 420);
+    window->mnuKeepWH->setChecked(false);
+    window->mnuKeepDef->setChecked(true);
+    window->mnuStartList->setChecked(false);
+    window->mnuFB_Click(2);
+    stepValues = {3, 9, 40};
+    listPlayMode = 2;
+    const settings::Settings written = window->currentSettings();
+    window->mnuEnd_Click(0);
+
+    QStringList lines;
+    ASSERT_TRUE(readTextLines(folder.file(settings::settingsFileName), lines));
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("MainRect=")));
+    settings::Settings back;
+    const settings::ReadReport report = settings::readSettingsLines(lines, back, [](const QString&) { return true; });
+    EXPECT_TRUE(report.mainRectApplied);
+    EXPECT_EQ(back.mainRect, written.mainRect);
+    EXPECT_FALSE(back.keepWH);
+    EXPECT_TRUE(back.keepDef);
+    EXPECT_EQ(back.stepMode, 2);
+    EXPECT_EQ(back.stepValues, (std::array<int, 3>{3, 9, 40}));
+    EXPECT_EQ(back.playSetting, 2);
+
+    // A new window reads them and lands on the same rectangle.
+    frmMain again;
+    again.setSettingsFolder(folder.path());
+    again.Form_Load(QString());
+    EXPECT_EQ(again.currentSettings().mainRect, written.mainRect);
+    EXPECT_EQ(stepMode, 2);
+    EXPECT_FALSE(again.mnuKeepWH->isChecked());
+    again.mnuEnd_Click(1);
+}
