@@ -44,6 +44,8 @@ constexpr const char* dheight = "dheight";
 // Seek targets sit this far before a frame's time stamp, so that the exact seek, which
 // drops frames stamped before its target, lands on that frame and not the next.
 constexpr double kSeekLead = 0.001;
+// A pause this soon after a "play … from" puts the device back on that start.
+constexpr qint64 kFreshPlayMs = 150;
 constexpr double kOpenSeconds = 15.0;
 constexpr double kOpenUrlSeconds = 6.0;
 constexpr double kSeekSeconds = 5.0;
@@ -118,7 +120,7 @@ void onRenderUpdate(void* ctx)
 }
 } // namespace
 
-MpvDevice::MpvDevice() = default;
+MpvDevice::MpvDevice() { clock_.start(); }
 
 MpvDevice::~MpvDevice() { destroy(); }
 
@@ -483,6 +485,7 @@ void MpvDevice::setPaused(bool paused)
 int MpvDevice::exactSeek(double seconds)
 {
     seconds = std::max(0.0, seconds);
+    playFrom_.reset();
     // A restart left over from an earlier seek (keep-open steps back by itself at the end)
     // must not pass for the end of this one.
     drainEvents();
@@ -508,8 +511,12 @@ int MpvDevice::play(std::optional<qint64> from, std::optional<qint64> to, bool r
 {
     clearPlayLimits();
     const double lead = ms_ || cd_ ? 0.0 : kSeekLead;
-    if (from)
+    playFrom_.reset();
+    if (from) {
         exactSeek(secondsOf(*from) - lead);
+        playFrom_ = secondsOf(*from) - lead;
+        playFromAt_ = clock_.elapsed();
+    }
     else if (getFlag(h_, prop::eofReached))
         exactSeek(timePos()); // leave the end state, or the device would not move
     if (to) {
@@ -535,9 +542,15 @@ int MpvDevice::play(std::optional<qint64> from, std::optional<qint64> to, bool r
 
 int MpvDevice::pause()
 {
+    const bool freshPlay = playFrom_ && clock_.elapsed() - playFromAt_ < kFreshPlayMs;
     mode();
     setPaused(true);
     mode_ = Mode::Paused;
+    // Measured: in the moment between the two commands libmpv had moved on a frame, or
+    // past the end when the start was the last frame.
+    if (freshPlay)
+        exactSeek(*playFrom_);
+    playFrom_.reset();
     return MciOk;
 }
 

@@ -2,6 +2,7 @@
 // One device of the media control interface, played by libmpv. The interpreter parses
 // the command strings; this class gives them their meaning. All calls come from the
 // thread that made the device (the GUI thread in the program).
+#include <QElapsedTimer>
 #include <QImage>
 #include <QObject>
 #include <QPointer>
@@ -119,6 +120,11 @@ private:
     bool paused_ = true;  // mirrors the "pause" property, which only this class sets
     bool limits_ = false; // an end, a loop or an A-B loop is set
     std::optional<qint64> endTarget_;
+    // Where a "play … from" started, and when: a "pause" right behind it comes back to
+    // that start, as "pause, play from n, pause" is how callers move a paused device.
+    std::optional<double> playFrom_;
+    qint64 playFromAt_ = 0;
+    QElapsedTimer clock_;
     std::optional<double> restTime_; // where the last seek left the device at rest // the "to" of a play that stops
     friend class VideoView;
 };
