@@ -14,6 +14,7 @@
 #include "ui/MsgBox.h"
 #include "ui/SmallDialogs.h"
 #include "ui/ZorvoButton.h"
+#include "tools/mdlTools.h"
 #include "workspace/frmList.h"
 #include "workspace/mdlLineFormat.h"
 
@@ -51,6 +52,36 @@ QString markOpenTitle() { return QStringLiteral("注意事项"); }
 } // namespace
 
 frmMain* frmMain::instance() { return g_main; }
+
+namespace {
+
+class PlayerToolHost : public ToolHost {
+public:
+    explicit PlayerToolHost(frmMain& player) : player_(player) {}
+    QWidget* playerWindow() override { return &player_; }
+    QWidget* workspaceWindow() override { return player_.findChild<frmList*>(); }
+    void pausePlayer() override { player_.pausePrFn(); }
+    void closeRunFn(const QString& file) override { player_.closeRunFn(file); }
+    void showInBrowser(const QString& file) override
+    {
+        auto* list = player_.findChild<frmList*>();
+        if (list)
+            list->showFile(file);
+    }
+    bool doneToFileBrowser() override { return player_.currentSettings().doneToFn == 1; }
+
+private:
+    frmMain& player_;
+};
+
+} // namespace
+
+ToolHost& frmMain::toolHost()
+{
+    if (!toolHost_)
+        toolHost_ = std::make_unique<PlayerToolHost>(*this);
+    return *toolHost_;
+}
 
 frmMain::frmMain()
 {
@@ -343,6 +374,8 @@ void frmMain::Form_Load(const QString& commandLine)
     mci_.closeMCI(captureAlias);
     stepValues = {5, 5, 5};
     stepMode = 1;
+    // Tool files an earlier run left behind.
+    mdlTools::dealMyResource(toolHost(), QStringLiteral("All"), false);
 
     if (hasMoreTypesMarker())
         moreEditableTypes = moreEditableList;
@@ -462,8 +495,7 @@ void frmMain::closeEvent(QCloseEvent* event)
     mci_.closeMCI(playerAlias);
     if (capMci_)
         capMci_->closeMCI(captureAlias);
-    if (dealMyResource)
-        dealMyResource(QStringLiteral("DeleteAll"));
+    mdlTools::dealMyResource(toolHost(), QStringLiteral("All"), false);
     if (saveOnExit_)
         settings::saveSettingsFiles(settingsFolder_, currentSettings(), currentLists());
     if (list_) {
@@ -578,14 +610,11 @@ void frmMain::openCaptureDevice(const QString& fn)
 {
     if (captureOpen_ || isAudioFile(fn) || !isPlayableFile(fn))
         return;
-    if (dealMyResource) {
-        dealMyResource(QStringLiteral("CapMCI"));
-        const QString sample = captureSamplePath.isEmpty() ? tempFolder + QStringLiteral("~tmpExtFlv.wmv")
-                                                           : captureSamplePath;
-        if (FileObject::instance().FileExists(sample)) {
-            capMci_ = std::make_unique<media::MCI>();
-            capMci_->openMCI(sample, media::registerWindow(picCapMCI), captureAlias);
-        }
+    mdlTools::dealMyResource(toolHost(), QStringLiteral("CapMCI"), true);
+    const QString sample = mdlTools::pathResWmv;
+    if (FileObject::instance().FileExists(sample)) {
+        capMci_ = std::make_unique<media::MCI>();
+        capMci_->openMCI(sample, media::registerWindow(picCapMCI), captureAlias);
     }
     captureOpen_ = true;
 }

@@ -11,6 +11,7 @@
 
 #include "app/Settings.h"
 #include "media/MCI.h"
+#include "tools/ToolHost.h"
 
 class QLabel;
 class QMenu;
@@ -131,10 +132,8 @@ public:
     std::array<QAction*, 5> mnuFB{};
     std::array<QAction*, 11> mnuSpeed{};
 
-    // The tool store's writer: asked for the sample clip of the capture device. Set by
-    // whoever owns the tool runner; without it the capture device stays closed.
-    std::function<void(const QString& mode)> dealMyResource;
-    QString captureSamplePath;
+    // What the tool runner asks of the two windows.
+    ToolHost& toolHost();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -210,6 +209,7 @@ private:
     QString settingsFolder_;
     settings::Loaded loaded_;   // what was read at start, for the values other windows own
 
+    std::unique_ptr<ToolHost> toolHost_;
     QTimer tmrCheck;
     QTimer tmrStart;
     QPointer<frmList> list_;

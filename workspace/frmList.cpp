@@ -169,6 +169,16 @@ bool frmList::itemAt(int list, int row, QString& item) const
     return true;
 }
 
+void frmList::showFile(const QString& file)
+{
+    const QFileInfo fi(file);
+    listFolder(fi.absolutePath());
+    const QList<QListWidgetItem*> rows = Fn1->findItems(fi.fileName(), Qt::MatchExactly);
+    if (!rows.isEmpty())
+        Fn1->setCurrentItem(rows.first());
+    changeToTab(1, 1, true);
+}
+
 void frmList::mbPlay_Click()
 {
     if (viewKind == 11) {

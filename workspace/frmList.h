@@ -36,6 +36,9 @@ public:
     // Adds an item string to a playlist.
     void addToList(int list, const QString& item);
 
+    // Points the file browser list at a file: its folder, the file selected.
+    void showFile(const QString& file);
+
     void mbStopLoop_Click();
     void mbStop_Click();
     void mbPlay_Click();

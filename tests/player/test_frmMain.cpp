@@ -7,12 +7,15 @@
 #include "app/TextFile.h"
 #include "app/mdlZorvoFLV.h"
 #include "common/TestMedia.h"
+#include "media/MciSend.h"
 #include "player/frmMain.h"
+#include "tools/mdlTools.h"
 #include "ui/MsgBox.h"
 #include "ui/ZorvoButton.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QFileInfo>
 #include <QMenuBar>
 #include <QTest>
 
@@ -42,6 +45,8 @@ protected:
         listPlayMode = 0;
         playFromBrowser = false;
         playingList = nullptr;
+        qputenv("XDG_RUNTIME_DIR", folder.path().toUtf8());
+        mdlTools::setProgramFolder(testmedia::binDir());
         window = std::make_unique<frmMain>();
         window->setSettingsFolder(folder.path());
         window->Form_Load(QString());
@@ -89,6 +94,11 @@ TEST_F(PlayerWindow, ASingleFilePlaysToItsEndAndStops)
     EXPECT_EQ(window->mbStop->State(), 2);
     EXPECT_EQ(window->mbPlay[0]->State(), 0);
     EXPECT_EQ(playOrigin, OriginNone);
+
+    // The first video opened also opened the capture device on the tool store's clip.
+    EXPECT_TRUE(QFileInfo::exists(folder.file(QStringLiteral("Zorvo.FLV/~tmpExtFlv.wmv"))));
+    QString mode;
+    EXPECT_EQ(media::mciSendString(QStringLiteral("status Zorvo.FLV_forCapture mode"), &mode, 128), 0);
 }
 
 TEST_F(PlayerWindow, UnplayableFilesAreReported)
