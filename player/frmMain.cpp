@@ -379,6 +379,7 @@ void frmMain::Form_Load(const QString& commandLine)
 
     if (hasMoreTypesMarker())
         moreEditableTypes = moreEditableList;
+    const bool firstRun = !FileObject::instance().FileExists(settingsFolder_ + settings::settingsFileName);
     resizeSuppressed_ = true;
     loaded_ = settings::loadSettings(settingsFolder_);
     applySettings(loaded_);
@@ -399,6 +400,11 @@ void frmMain::Form_Load(const QString& commandLine)
 
     if (!commandLine.isEmpty())
         playSingle(commandLine, false);
+
+    // The first start opens the help, when there is one.
+    const QString helpPath = programFolder + QStringLiteral("Zorvo.FLV.chm");
+    if (firstRun && FileObject::instance().FileExists(helpPath))
+        shellOpen(helpPath);
 
     if (mnuStartList->isChecked())
         tmrStart.start();
