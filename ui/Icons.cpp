@@ -216,11 +216,50 @@ bool fromTheme(IconId id)
     return !name.isEmpty() && QIcon::hasThemeIcon(name);
 }
 
+namespace {
+
+// Adwaita's full-colour media pictures are white glyphs with a faint outline, made for
+// dark backgrounds; on a light button face they all but vanish. Such a picture is
+// drawn as a glyph in the text colour instead (what the desktop does with its symbolic
+// icons); coloured pictures (folder, save, camera) are kept as they are.
+QPixmap legible(QPixmap pm, const QColor& ink)
+{
+    QImage img = pm.toImage().convertToFormat(QImage::Format_ARGB32);
+    double light = 0, weight = 0, colour = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            const QRgb px = img.pixel(x, y);
+            const double a = qAlpha(px) / 255.0;
+            light += a * qGray(px);
+            colour += a * (qMax(qRed(px), qMax(qGreen(px), qBlue(px)))
+                           - qMin(qRed(px), qMin(qGreen(px), qBlue(px))));
+            weight += a;
+        }
+    if (weight == 0 || light / weight < 170 || colour / weight > 40)
+        return pm;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            img.setPixel(x, y, qRgba(ink.red(), ink.green(), ink.blue(), qAlpha(img.pixel(x, y))));
+    QPixmap out = QPixmap::fromImage(img);
+    out.setDevicePixelRatio(pm.devicePixelRatio());
+    return out;
+}
+
+} // namespace
+
 QIcon icon(IconId id)
 {
-    if (fromTheme(id))
-        return QIcon::fromTheme(themeName(id));
-    return drawnIcon(id);
+    if (!fromTheme(id))
+        return drawnIcon(id);
+    const QIcon theme = QIcon::fromTheme(themeName(id));
+    const QColor ink(0x2e, 0x34, 0x36);
+    QIcon out;
+    for (int size : {16, 24, 32}) {
+        const QPixmap pm = theme.pixmap(size, size);
+        if (!pm.isNull())
+            out.addPixmap(legible(pm, ink));
+    }
+    return out.isNull() ? theme : out;
 }
 
 } // namespace ui

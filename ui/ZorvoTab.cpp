@@ -221,7 +221,9 @@ void ZorvoTab::selectTab(int k)
         const int w = column == tabsPerRow_ - 1 ? width() - left : cell + 1;
         tab->setGeometry(left, row * rowHeight, w, rowHeight);
         tab->setProperty("Tag", row == 0 ? QStringLiteral("isTop") : QString());
-        tab->label()->setGeometry(0, 5, w, rowHeight);
+        // 5 pixels down, unless the caption font is too tall for the rest of the tab.
+        const int labelTop = qBound(0, rowHeight - QFontMetrics(TabCapFont()).height(), 5);
+        tab->label()->setGeometry(0, labelTop, w, rowHeight);
         tab->setCurrent(i == k);
     }
     // Lower-numbered tabs in front: their overlapping pixel wins.

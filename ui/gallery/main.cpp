@@ -1,5 +1,6 @@
 // Shows the program's own controls in every state, for looking at them by eye.
-//   zorvo-ui-gallery [--shot file.png]   (--shot: grab the window, save it and quit)
+//   zorvo-ui-gallery [--shot file.png] [--quit-after ms]
+//   --shot: grab the window, save it and quit; --quit-after: end by itself.
 #include "ui/Icons.h"
 #include "ui/ZorvoButton.h"
 #include "ui/ZorvoTab.h"
@@ -36,6 +37,10 @@ int main(int argc, char** argv)
     if (at >= 0 && at + 1 < args.size())
         shot = args[at + 1];
 
+    const int quitAt = args.indexOf(QStringLiteral("--quit-after"));
+    if (quitAt >= 0 && quitAt + 1 < args.size())
+        QTimer::singleShot(args[quitAt + 1].toInt(), &app, &QApplication::quit);
+
     QWidget window;
     window.setWindowTitle(QStringLiteral("Zorvo.FLV 控件一览"));
     auto* grid = new QGridLayout(&window);
@@ -46,12 +51,13 @@ int main(int argc, char** argv)
                           IconId::Next,     IconId::Backward, IconId::Forward, IconId::MarkIn,
                           IconId::MarkOut,  IconId::Loop,   IconId::Sound,   IconId::Mute,
                           IconId::Open,     IconId::List,   IconId::Save,    IconId::Snapshot};
-    grid->addWidget(new QLabel(QStringLiteral("状态")), 0, 0);
-    grid->addWidget(new QLabel(QStringLiteral("样式 0（边线）")), 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("样式 1")), 0, 2);
-    for (int s = 0; s < 4; ++s) {
-        grid->addWidget(new QLabel(stateNames[s]), s + 1, 0);
-        for (int style = 0; style < 2; ++style) {
+    for (int style = 0; style < 2; ++style) {
+        const int top = style * 5;
+        grid->addWidget(new QLabel(style == 0 ? QStringLiteral("样式 0（边线）")
+                                              : QStringLiteral("样式 1（无边线）")),
+                        top, 0, 1, 2);
+        for (int s = 0; s < 4; ++s) {
+            grid->addWidget(new QLabel(QStringLiteral("状态 ") + stateNames[s]), top + s + 1, 0);
             auto* row = new QWidget;
             auto* h = new QHBoxLayout(row);
             h->setContentsMargins(0, 0, 0, 0);
@@ -65,7 +71,7 @@ int main(int argc, char** argv)
             text->setState(s);
             h->addWidget(text);
             h->addStretch();
-            grid->addWidget(row, s + 1, 1 + style);
+            grid->addWidget(row, top + s + 1, 1);
         }
     }
 
@@ -85,8 +91,8 @@ int main(int argc, char** argv)
     tab->setTabsPerRow(3);
     tab->setAll_Caption(QStringLiteral("播放清单一≡播放清单二≡合并清单≡分割≡截图≡"));
     tab->setTabNow(1);
-    grid->addWidget(new QLabel(QStringLiteral("标签页")), 5, 0, Qt::AlignTop);
-    grid->addWidget(area, 5, 1, 1, 2);
+    grid->addWidget(new QLabel(QStringLiteral("标签页")), 10, 0, Qt::AlignTop);
+    grid->addWidget(area, 10, 1);
 
     window.show();
     if (!shot.isEmpty()) {
