@@ -25,7 +25,10 @@ bool MemorySink::write(const void* data, std::size_t n)
 namespace {
 
 constexpr std::size_t kTagHeader = 11;
-constexpr std::size_t kReadBuffer = 1 << 20;
+// Headers are read through a small window: with large tags most of the file is never
+// looked at, and with small ones a window holds many headers.
+constexpr std::size_t kReadBuffer = 64 * 1024;
+constexpr std::size_t kSmallFill = 4096;
 // How much of a tag's payload the scan looks at: enough for every picture header, and
 // for a whole AVC configuration record (its SPS can be long with scaling lists).
 constexpr std::size_t kPeekSmall = 64;
@@ -44,8 +47,9 @@ public:
     std::uint64_t size() const { return size_; }
     bool failed() const { return !src_.ok(); }
 
-    // Up to n (<= the buffer size) bytes at off; got says how many are there.
-    const std::uint8_t* peek(std::uint64_t off, std::size_t n, std::size_t& got)
+    // Up to n (<= the buffer size) bytes at off; got says how many are there. A refill
+    // reads fill bytes (at least n), or the whole window when fill is 0.
+    const std::uint8_t* peek(std::uint64_t off, std::size_t n, std::size_t& got, std::size_t fill = 0)
     {
         if (!holds(off, n)) {
             if (off >= size_) {
@@ -53,7 +57,8 @@ public:
                 return buf_.data();
             }
             bufOff_ = off;
-            bufLen_ = src_.readAt(off, buf_.data(), buf_.size());
+            const std::size_t want = fill == 0 ? buf_.size() : std::min(buf_.size(), std::max(n, fill));
+            bufLen_ = src_.readAt(off, buf_.data(), want);
         }
         const std::uint64_t avail = bufOff_ + bufLen_ > off ? bufOff_ + bufLen_ - off : 0;
         got = static_cast<std::size_t>(std::min<std::uint64_t>(n, avail));
@@ -106,11 +111,14 @@ public:
             ++skippedRegions_;
         }
         std::size_t got = 0;
-        const std::uint8_t* h = r_.peek(pos_, kTagHeader, got);
+        // After a large tag the next header is read alone (with a little more for the
+        // payload bytes the scan looks at) rather than with a window of payload.
+        const std::uint8_t* h = r_.peek(pos_, kTagHeader, got, lastSize_ > kReadBuffer / 4 ? kSmallFill : 0);
         tag.off = pos_;
         tag.typeByte = h[0];
         tag.type = h[0] & 0x1F;
         tag.size = be24(h + 1);
+        lastSize_ = tag.size;
         const std::uint32_t raw = be24(h + 4) | (std::uint32_t{h[7]} << 24);
         std::memcpy(tag.streamId, h + 8, 3);
         tag.ts = unwrap(raw, tag.type != 18);
@@ -213,7 +221,9 @@ private:
             return raw;
         if (!media)
             return ts;
-        if (havePrev_ && ts + 0x800000 < prev_) {
+        // A tag with the extended byte set carries its full time; only 24-bit times
+        // can have wrapped.
+        if (havePrev_ && raw <= 0xFFFFFF && ts + 0x800000 < prev_) {
             // As many wraps as bring it back near the previous tag, while the time
             // still fits the 32 bits that the tag header can hold.
             const std::int64_t wraps = (prev_ - ts - 0x800000) / 0x1000000 + 1;
@@ -230,6 +240,7 @@ private:
     Reader& r_;
     Reader probe_;
     std::uint64_t pos_;
+    std::uint32_t lastSize_ = 0;
     std::uint64_t dropped_ = 0;
     std::uint64_t skippedRegions_ = 0;
     std::int64_t wrap_ = 0;
@@ -604,25 +615,11 @@ bool writeFlv(Source& src, const Scan& scan, Sink& sink, std::string& error)
     Reader r(src);
     Walker walker(r, src, scan.headerEnd);
     Tag tag;
-    while (walker.next(tag)) {
-        if (tag.oldMetadata)
-            continue;
-        std::uint8_t h[kTagHeader];
-        h[0] = tag.typeByte;
-        h[1] = static_cast<std::uint8_t>(tag.size >> 16);
-        h[2] = static_cast<std::uint8_t>(tag.size >> 8);
-        h[3] = static_cast<std::uint8_t>(tag.size);
-        h[4] = static_cast<std::uint8_t>(tag.ts >> 16);
-        h[5] = static_cast<std::uint8_t>(tag.ts >> 8);
-        h[6] = static_cast<std::uint8_t>(tag.ts);
-        h[7] = static_cast<std::uint8_t>(tag.ts >> 24);
-        std::memcpy(h + 8, tag.streamId, 3);
-        if (!sink.write(h, sizeof h)) {
-            error = "write error";
-            return false;
-        }
-        std::uint64_t at = tag.off + kTagHeader;
-        std::uint64_t left = tag.size;
+    // Runs of tags that come out exactly as they went in (the usual case) are copied as
+    // one range; only tags whose header or trailing size changes are written piecewise.
+    std::uint64_t runStart = 0, runLength = 0;
+    bool copyRanges = true;
+    auto copyRaw = [&](std::uint64_t at, std::uint64_t left) {
         while (left > 0) {
             std::size_t got = 0;
             const std::uint8_t* d = r.peek(at, static_cast<std::size_t>(std::min<std::uint64_t>(left, kReadBuffer)), got);
@@ -637,15 +634,68 @@ bool writeFlv(Source& src, const Scan& scan, Sink& sink, std::string& error)
             at += got;
             left -= got;
         }
+        return true;
+    };
+    auto flushRun = [&]() {
+        if (runLength == 0)
+            return true;
+        const std::uint64_t at = runStart, n = runLength;
+        runLength = 0;
+        if (copyRanges) {
+            switch (sink.copyFromSource(at, n)) {
+            case Sink::Copy::Done: return true;
+            case Sink::Copy::Failed: error = "write error"; return false;
+            case Sink::Copy::Unsupported: copyRanges = false; break;
+            }
+        }
+        return copyRaw(at, n);
+    };
+    while (walker.next(tag)) {
+        if (tag.oldMetadata)
+            continue;
+        std::uint8_t h[kTagHeader + 4];
+        h[0] = tag.typeByte;
+        h[1] = static_cast<std::uint8_t>(tag.size >> 16);
+        h[2] = static_cast<std::uint8_t>(tag.size >> 8);
+        h[3] = static_cast<std::uint8_t>(tag.size);
+        h[4] = static_cast<std::uint8_t>(tag.ts >> 16);
+        h[5] = static_cast<std::uint8_t>(tag.ts >> 8);
+        h[6] = static_cast<std::uint8_t>(tag.ts);
+        h[7] = static_cast<std::uint8_t>(tag.ts >> 24);
+        std::memcpy(h + 8, tag.streamId, 3);
         const std::uint32_t prev = static_cast<std::uint32_t>(kTagHeader + tag.size);
-        const std::uint8_t p[4] = {static_cast<std::uint8_t>(prev >> 24), static_cast<std::uint8_t>(prev >> 16),
-                                   static_cast<std::uint8_t>(prev >> 8), static_cast<std::uint8_t>(prev)};
-        if (!sink.write(p, 4)) {
-            error = "write error";
+        h[11] = static_cast<std::uint8_t>(prev >> 24);
+        h[12] = static_cast<std::uint8_t>(prev >> 16);
+        h[13] = static_cast<std::uint8_t>(prev >> 8);
+        h[14] = static_cast<std::uint8_t>(prev);
+        const std::uint64_t total = kTagHeader + tag.size + 4;
+        written += total;
+
+        std::size_t got = 0;
+        const std::uint8_t* inHead = r.peek(tag.off, kTagHeader, got);
+        bool same = got == kTagHeader && std::memcmp(inHead, h, kTagHeader) == 0;
+        if (same) {
+            const std::uint8_t* inPrev = r.peek(tag.off + kTagHeader + tag.size, 4, got, kSmallFill);
+            same = got == 4 && std::memcmp(inPrev, h + kTagHeader, 4) == 0;
+        }
+        if (same) {
+            if (runLength > 0 && runStart + runLength != tag.off && !flushRun())
+                return false;
+            if (runLength == 0)
+                runStart = tag.off;
+            runLength += total;
+            continue;
+        }
+        if (!flushRun())
+            return false;
+        if (!sink.write(h, kTagHeader) || !copyRaw(tag.off + kTagHeader, tag.size) || !sink.write(h + kTagHeader, 4)) {
+            if (error.empty())
+                error = "write error";
             return false;
         }
-        written += kTagHeader + tag.size + 4;
     }
+    if (!flushRun())
+        return false;
     if (r.failed()) {
         error = "read error";
         return false;

@@ -38,6 +38,10 @@ public:
     virtual ~Sink() = default;
     // False on a write error; the writer stops at once.
     virtual bool write(const void* data, std::size_t n) = 0;
+    // Copies bytes of the source unchanged, without passing them through memory when
+    // the sink can (a file to a file). Unsupported means: write them instead.
+    enum class Copy { Done, Unsupported, Failed };
+    virtual Copy copyFromSource(std::uint64_t off, std::uint64_t n) { return Copy::Unsupported; }
 };
 
 class MemorySink final : public Sink {
