@@ -2,7 +2,7 @@
 // in this one run: median wall time of a few runs, the ratio to cp, and the peak
 // memory of the child (getrusage). Prints figures and asserts nothing.
 //
-// Usage: fmd_bench [RUNS]   (the large file is made once into the build folder)
+// Usage: fmd_bench [RUNS]   (the large files are made once into the build folder)
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -60,24 +60,24 @@ std::uint64_t fileSize(const std::string& path)
 
 bool sh(const std::string& cmd) { return std::system(cmd.c_str()) == 0; }
 
-// About 330 MB: a 20 s clip at a high bit rate (noise does not compress), repeated by
-// stream copy through the concat demuxer (a looped FLV input cannot seek back here).
-std::string bigFile()
+// Over 300 MB made from a short clip repeated by stream copy through the concat
+// demuxer (a looped FLV input cannot seek back here). Two kinds: a clip at a high bit
+// rate (noise does not compress: few large tags) and an ordinary one (many small tags,
+// like most FLVs).
+std::string bigFile(const std::string& name, const std::string& clipArgs)
 {
-    const std::string big = kWork + "/big.flv";
+    const std::string big = kWork + "/" + name;
     if (fileSize(big) >= 300ull * 1000 * 1000)
         return big;
-    const std::string clip = kWork + "/clip20.flv";
+    const std::string clip = kWork + "/clip-" + name;
     const std::string list = kWork + "/list.txt";
     const std::string ff = "'" + kFfmpeg + "' -hide_banner -loglevel error -nostdin -y ";
     std::printf("making %s once (ffmpeg)...\n", big.c_str());
     std::fflush(stdout);
-    if (!sh(ff + "-f lavfi -i testsrc=size=640x480:rate=25:duration=20,noise=alls=60:allf=t "
-                 "-f lavfi -i sine=sample_rate=44100:duration=20 "
-                 "-c:v flv1 -g 25 -q:v 3 -c:a libmp3lame -b:a 128k -f flv '" + clip + "'"))
+    if (!sh(ff + clipArgs + " -f flv '" + clip + "'"))
         return {};
     const std::uint64_t clipSize = fileSize(clip);
-    const std::uint64_t copies = clipSize ? 330ull * 1000 * 1000 / clipSize + 1 : 0;
+    const std::uint64_t copies = clipSize ? 310ull * 1000 * 1000 / clipSize + 1 : 0;
     std::FILE* f = std::fopen(list.c_str(), "w");
     if (!f || copies == 0)
         return {};
@@ -101,21 +101,12 @@ double median(std::vector<double> v)
     return v.empty() ? 0 : v[v.size() / 2];
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+void benchFile(const std::string& big, int runs)
 {
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    sh("mkdir -p '" + kWork + "'");
-    const std::string big = bigFile();
-    if (big.empty()) {
-        std::fprintf(stderr, "could not make the test file\n");
-        return 1;
-    }
     const std::string work = kWork + "/work.flv";
     const std::string out = kWork + "/out.flv";
     sh("cp '" + big + "' '" + work + "'");
-    // Both passes read from the page cache in every row: warm it once.
+    // Every row reads from the page cache: warm it once.
     sh("cat '" + big + "' '" + work + "' > /dev/null");
 
     const std::vector<Row> rows = {
@@ -129,7 +120,7 @@ int main(int argc, char** argv)
         {"flvmeta -U", {"flvmeta", "-U", big, out}},
     };
 
-    std::printf("file: %s, %.1f MB; %d runs each, median\n", big.c_str(), fileSize(big) / 1e6, runs);
+    std::printf("\nfile: %s, %.1f MB; %d runs each, median\n", big.c_str(), fileSize(big) / 1e6, runs);
     std::printf("%-12s %10s %10s %12s\n", "program", "seconds", "x cp", "peak RSS MB");
     double cp = 0;
     for (const Row& row : rows) {
@@ -150,14 +141,35 @@ int main(int argc, char** argv)
                     failed ? "  (failed)" : "");
     }
     ::unlink(out.c_str());
-
-    // Memory against file size: the same injector on a small clip.
-    const std::string small = kWork + "/clip20.flv";
-    const std::string smallWork = kWork + "/small.flv";
-    sh("cp '" + small + "' '" + smallWork + "'");
-    const Sample s = runOnce({kInjector, smallWork});
-    std::printf("zorvo_fmd on %.1f MB: peak RSS %.1f MB\n", fileSize(smallWork) / 1e6, s.maxRssKb / 1024.0);
-    ::unlink(smallWork.c_str());
     ::unlink(work.c_str());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    sh("mkdir -p '" + kWork + "'");
+    const std::string video = "-f lavfi -i testsrc=size=640x480:rate=25:duration=20";
+    const std::string sound = " -f lavfi -i sine=sample_rate=44100:duration=20";
+    const std::string large = bigFile("large-tags.flv", video + ",noise=alls=60:allf=t" + sound +
+                                      " -c:v flv1 -g 25 -q:v 3 -c:a libmp3lame -b:a 128k");
+    const std::string small = bigFile("small-tags.flv", "-f lavfi -i testsrc=size=320x240:rate=25:duration=20" + sound +
+                                      " -c:v flv1 -g 25 -b:v 300k -c:a libmp3lame -b:a 64k");
+    if (large.empty() || small.empty()) {
+        std::fprintf(stderr, "could not make the test files\n");
+        return 1;
+    }
+    benchFile(large, runs);
+    benchFile(small, runs);
+
+    // Memory against file size: the injector on the short clip the small-tag file is
+    // made of.
+    const std::string clip = kWork + "/clip-small-tags.flv";
+    const std::string clipWork = kWork + "/clip-work.flv";
+    sh("cp '" + clip + "' '" + clipWork + "'");
+    const Sample s = runOnce({kInjector, clipWork});
+    std::printf("\nzorvo_fmd on %.1f MB: peak RSS %.1f MB\n", fileSize(clipWork) / 1e6, s.maxRssKb / 1024.0);
+    ::unlink(clipWork.c_str());
     return 0;
 }

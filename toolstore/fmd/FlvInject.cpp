@@ -29,6 +29,9 @@ constexpr std::size_t kTagHeader = 11;
 // looked at, and with small ones a window holds many headers.
 constexpr std::size_t kReadBuffer = 64 * 1024;
 constexpr std::size_t kSmallFill = 4096;
+// A file whose tags all stay as they are is written as a few copied ranges, without a
+// second walk; beyond this many ranges (old metadata tags strewn about) it is walked.
+constexpr std::size_t kMaxPlanRanges = 1024;
 // How much of a tag's payload the scan looks at: enough for every picture header, and
 // for a whole AVC configuration record (its SPS can be long with scaling lists).
 constexpr std::size_t kPeekSmall = 64;
@@ -88,6 +91,7 @@ struct Tag {
     std::int64_t ts = 0;        // unwrapped milliseconds
     std::uint8_t streamId[3] = {0, 0, 0};
     bool oldMetadata = false;   // an onMetaData tag, replaced by ours
+    bool unchanged = false;     // written back exactly as it stands, trailing size included
 };
 
 // Walks the tags of the file the same way in both passes, so the writer needs nothing
@@ -102,26 +106,28 @@ public:
     {
         if (pos_ >= r_.size())
             return false;
-        if (!acceptable(pos_)) {
+        std::uint32_t size = 0;
+        if (!acceptable(pos_, size)) {
             const std::uint64_t from = pos_;
             pos_ = resync(pos_ + 1);
             dropped_ += pos_ - from;
             if (pos_ >= r_.size())
                 return false;
             ++skippedRegions_;
+            headerAt(pos_, size);
         }
         std::size_t got = 0;
-        // After a large tag the next header is read alone (with a little more for the
-        // payload bytes the scan looks at) rather than with a window of payload.
-        const std::uint8_t* h = r_.peek(pos_, kTagHeader, got, lastSize_ > kReadBuffer / 4 ? kSmallFill : 0);
+        // The header of a large tag is read alone (with a little more for the payload
+        // bytes the scan looks at) rather than with a window full of its payload.
+        const std::uint8_t* h = r_.peek(pos_, kTagHeader, got, size > kReadBuffer / 4 ? kSmallFill : 0);
         tag.off = pos_;
         tag.typeByte = h[0];
         tag.type = h[0] & 0x1F;
         tag.size = be24(h + 1);
-        lastSize_ = tag.size;
         const std::uint32_t raw = be24(h + 4) | (std::uint32_t{h[7]} << 24);
         std::memcpy(tag.streamId, h + 8, 3);
         tag.ts = unwrap(raw, tag.type != 18);
+        tag.unchanged = tag.ts == raw && pos_ + kTagHeader + tag.size + 4 <= r_.size() && sizeFieldMatches(pos_, tag.size);
         tag.oldMetadata = false;
         if (tag.type == 18 && tag.size >= 13) {
             const std::uint8_t* d = r_.peek(pos_ + kTagHeader, 13, got);
@@ -170,9 +176,8 @@ private:
     // In sequence, a tag is taken when its header is sound and either its trailing
     // size agrees or another tag (or the end) follows it: a wrong trailing size alone
     // is repaired, a wrong data size is not believed.
-    bool acceptable(std::uint64_t at)
+    bool acceptable(std::uint64_t at, std::uint32_t& size)
     {
-        std::uint32_t size = 0;
         if (!headerAt(at, size))
             return false;
         const std::uint64_t next = at + kTagHeader + size + 4;
@@ -240,7 +245,6 @@ private:
     Reader& r_;
     Reader probe_;
     std::uint64_t pos_;
-    std::uint32_t lastSize_ = 0;
     std::uint64_t dropped_ = 0;
     std::uint64_t skippedRegions_ = 0;
     std::int64_t wrap_ = 0;
@@ -459,6 +463,16 @@ bool scanFlv(Source& src, Scan& scan, std::string& error)
             scan.anyTimestamp = true;
         }
         scan.bodyBytes += kTagHeader + tag.size + 4;
+        if (scan.copyPlanValid && tag.unchanged) {
+            if (!scan.copyPlan.empty() && scan.copyPlan.back().first + scan.copyPlan.back().second == tag.off)
+                scan.copyPlan.back().second += kTagHeader + tag.size + 4;
+            else if (scan.copyPlan.size() < kMaxPlanRanges)
+                scan.copyPlan.emplace_back(tag.off, kTagHeader + tag.size + 4);
+            else
+                scan.copyPlanValid = false;
+        } else {
+            scan.copyPlanValid = false;
+        }
         scan.validEnd = std::min<std::uint64_t>(tag.off + kTagHeader + tag.size + 4, r.size());
     }
     if (r.failed()) {
@@ -650,7 +664,16 @@ bool writeFlv(Source& src, const Scan& scan, Sink& sink, std::string& error)
         }
         return copyRaw(at, n);
     };
-    while (walker.next(tag)) {
+    if (scan.copyPlanValid) {
+        for (const auto& [at, n] : scan.copyPlan) {
+            runStart = at;
+            runLength = n;
+            if (!flushRun())
+                return false;
+            written += n;
+        }
+    }
+    while (!scan.copyPlanValid && walker.next(tag)) {
         if (tag.oldMetadata)
             continue;
         std::uint8_t h[kTagHeader + 4];
@@ -675,7 +698,9 @@ bool writeFlv(Source& src, const Scan& scan, Sink& sink, std::string& error)
         const std::uint8_t* inHead = r.peek(tag.off, kTagHeader, got);
         bool same = got == kTagHeader && std::memcmp(inHead, h, kTagHeader) == 0;
         if (same) {
-            const std::uint8_t* inPrev = r.peek(tag.off + kTagHeader + tag.size, 4, got, kSmallFill);
+            // After a large tag, only its trailing size and the next header are wanted.
+            const std::uint8_t* inPrev = r.peek(tag.off + kTagHeader + tag.size, 4, got,
+                                                tag.size > kReadBuffer / 4 ? kSmallFill : 0);
             same = got == 4 && std::memcmp(inPrev, h + kTagHeader, 4) == 0;
         }
         if (same) {

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace fmd {
@@ -77,6 +78,10 @@ struct Scan {
     bool stereo = false;
     int audioFrameSamples = 0;        // samples per audio frame when the codec says so
     std::uint32_t lastAudioSize = 0;  // data size of the last audio tag (PCM lasts by its size)
+
+    // When every kept tag goes out unchanged: the stretches of the input to copy.
+    bool copyPlanValid = true;
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> copyPlan;  // offset, length
 
     std::vector<double> keyTimes;              // seconds
     std::vector<std::uint64_t> keyBodyOffsets; // offset of the key frame tag inside the body

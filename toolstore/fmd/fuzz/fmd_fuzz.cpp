@@ -16,6 +16,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fmd::MemorySink out;
     if (!fmd::writeFlv(src, scan, out, error))
         std::abort();
+    // The copy plan and the tag-by-tag walk must write the same file.
+    if (scan.copyPlanValid) {
+        fmd::Scan walked = scan;
+        walked.copyPlanValid = false;
+        fmd::MemorySink viaWalk;
+        if (!fmd::writeFlv(src, walked, viaWalk, error) || viaWalk.bytes != out.bytes)
+            std::abort();
+    }
     const fmd::Metadata md = fmd::makeMetadata(scan);
     if (static_cast<double>(out.bytes.size()) != md.fileSize)
         std::abort();
