@@ -332,3 +332,39 @@ TEST(FmdCore, CommandLinePath)
 }
 
 } // namespace
+
+namespace {
+
+std::vector<std::uint8_t> tagBytes(std::uint8_t type, std::uint32_t ts, const std::vector<std::uint8_t>& data, std::uint32_t prev)
+{
+    const auto n = static_cast<std::uint32_t>(data.size());
+    std::vector<std::uint8_t> t = {type, std::uint8_t(n >> 16), std::uint8_t(n >> 8), std::uint8_t(n),
+                                   std::uint8_t(ts >> 16), std::uint8_t(ts >> 8), std::uint8_t(ts), std::uint8_t(ts >> 24), 0, 0, 0};
+    t.insert(t.end(), data.begin(), data.end());
+    for (int i = 3; i >= 0; --i)
+        t.push_back(std::uint8_t(prev >> (8 * i)));
+    return t;
+}
+
+// What a tag is must come from its own bytes: a one-byte H.264 tag has no packet type,
+// whatever its (wrong) trailing size field holds.
+TEST(FmdCore, ShortTagsAreJudgedByTheirOwnBytes)
+{
+    auto scanOf = [](std::uint32_t trailing) {
+        std::vector<std::uint8_t> f = {'F', 'L', 'V', 1, 1, 0, 0, 0, 9, 0, 0, 0, 0};
+        for (std::uint32_t i = 0; i < 3; ++i) {
+            const auto t = tagBytes(9, i * 40, {0x17}, i == 1 ? trailing : 12);
+            f.insert(f.end(), t.begin(), t.end());
+        }
+        fmd::MemorySource src(f.data(), f.size());
+        fmd::Scan scan;
+        std::string error;
+        EXPECT_TRUE(fmd::scanFlv(src, scan, error)) << error;
+        return scan;
+    };
+    const fmd::Scan a = scanOf(12), b = scanOf(0x01000000);
+    EXPECT_EQ(a.videoFrames, b.videoFrames);
+    EXPECT_EQ(a.keyTimes, b.keyTimes);
+}
+
+} // namespace

@@ -300,7 +300,7 @@ void noteVideo(Scan& s, const Tag& tag, Reader& r)
         return;
     s.videoDataBytes += tag.size - 1;  // the codec's bytes, after the flags byte
     std::size_t got = 0;
-    const std::uint8_t* d = r.peek(tag.off + kTagHeader, 2, got);
+    const std::uint8_t* d = r.peek(tag.off + kTagHeader, std::min<std::size_t>(tag.size, 2), got);
     const int frameType = d[0] >> 4;
     const int codec = d[0] & 0x0F;
     const bool avcLike = codec == 7 || codec == 12;
