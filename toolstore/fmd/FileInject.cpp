@@ -1,0 +1,303 @@
+// The file side: reading with pread, writing a temporary file beside the original and
+// putting it in place with one rename, so that the original stays whole until the new
+// file is complete and on disk.
+#include "FlvInject.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fmd {
+namespace {
+
+std::string sysError(const std::string& what)
+{
+    return what + ": " + std::strerror(errno);
+}
+
+class FileSource final : public Source {
+public:
+    FileSource(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+    std::uint64_t size() const override { return size_; }
+    bool ok() const override { return ok_; }
+    std::size_t readAt(std::uint64_t off, void* buf, std::size_t n) override
+    {
+        std::size_t done = 0;
+        auto* p = static_cast<std::uint8_t*>(buf);
+        while (done < n && off + done < size_) {
+            const ssize_t got = ::pread(fd_, p + done, n - done, static_cast<off_t>(off + done));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0) {
+                ok_ = false;
+                break;
+            }
+            if (got == 0)
+                break;
+            done += static_cast<std::size_t>(got);
+        }
+        return done;
+    }
+
+private:
+    int fd_;
+    std::uint64_t size_;
+    bool ok_ = true;
+};
+
+class FileSink final : public Sink {
+public:
+    FileSink(int fd, int sourceFd) : fd_(fd), sourceFd_(sourceFd) { buf_.reserve(kBuffer); }
+
+    // In the kernel: no copy through this process, and on file systems that share
+    // extents no copy at all.
+    Copy copyFromSource(std::uint64_t off, std::uint64_t n) override
+    {
+        if (!flush())
+            return Copy::Failed;
+        loff_t in = static_cast<loff_t>(off);
+        bool any = false;
+        while (n > 0) {
+            const ssize_t put = ::copy_file_range(sourceFd_, &in, fd_, nullptr, static_cast<std::size_t>(std::min<std::uint64_t>(n, kChunk)), 0);
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put < 0 && !any && (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL))
+                return Copy::Unsupported;
+            if (put <= 0) {
+                error_ = put < 0 ? errno : EIO;
+                return Copy::Failed;
+            }
+            any = true;
+            n -= static_cast<std::uint64_t>(put);
+            written_ += static_cast<std::uint64_t>(put);
+            startWriteback();
+        }
+        return Copy::Done;
+    }
+
+    bool write(const void* data, std::size_t n) override
+    {
+        const auto* p = static_cast<const std::uint8_t*>(data);
+        if (buf_.size() + n > kBuffer && !flush())
+            return false;
+        if (n >= kBuffer)
+            return writeAll(p, n);
+        buf_.insert(buf_.end(), p, p + n);
+        return true;
+    }
+    bool flush()
+    {
+        if (!writeAll(buf_.data(), buf_.size()))
+            return false;
+        buf_.clear();
+        return true;
+    }
+    int error() const { return error_; }
+
+private:
+    static constexpr std::size_t kBuffer = 1 << 20;
+    // Copies go in steps, so that the disk writes of one overlap the copy of the next.
+    static constexpr std::uint64_t kChunk = 16u << 20;
+    bool writeAll(const std::uint8_t* p, std::size_t n)
+    {
+        while (n > 0) {
+            const ssize_t put = ::write(fd_, p, n);
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put <= 0) {
+                error_ = put < 0 ? errno : ENOSPC;
+                return false;
+            }
+            p += put;
+            n -= static_cast<std::size_t>(put);
+            written_ += static_cast<std::uint64_t>(put);
+        }
+        startWriteback();
+        return true;
+    }
+    // Starts the disk writes of what is written so far, so that the closing fsync does
+    // not have to wait for all of the file at once.
+    void startWriteback()
+    {
+        constexpr std::uint64_t kStep = 8u << 20;
+        if (written_ - kicked_ >= kStep) {
+            ::sync_file_range(fd_, static_cast<off_t>(kicked_), static_cast<off_t>(written_ - kicked_), SYNC_FILE_RANGE_WRITE);
+            kicked_ = written_;
+        }
+    }
+    int fd_;
+    int sourceFd_;
+    std::uint64_t written_ = 0, kicked_ = 0;
+    int error_ = 0;
+    std::vector<std::uint8_t> buf_;
+};
+
+// The temporary file is removed if the program is stopped while writing it.
+char g_tempPath[4096];
+volatile std::sig_atomic_t g_tempActive = 0;
+
+extern "C" void onStopSignal(int sig)
+{
+    if (g_tempActive)
+        ::unlink(g_tempPath);
+    std::signal(sig, SIG_DFL);
+    std::raise(sig);
+}
+
+class TempGuard {
+public:
+    explicit TempGuard(const std::string& path)
+    {
+        std::snprintf(g_tempPath, sizeof g_tempPath, "%s", path.c_str());
+        g_tempActive = 1;
+        for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
+            std::signal(sig, onStopSignal);
+    }
+    ~TempGuard()
+    {
+        if (g_tempActive)
+            ::unlink(g_tempPath);
+        g_tempActive = 0;
+    }
+    void release() { g_tempActive = 0; }
+};
+
+std::string folderOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool exists(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+std::string stripQuotes(std::string s)
+{
+    while (!s.empty() && (s.front() == '"' || s.front() == ' '))
+        s.erase(s.begin());
+    while (!s.empty() && (s.back() == '"' || s.back() == ' '))
+        s.pop_back();
+    return s;
+}
+
+} // namespace
+
+bool pathFromArgs(const std::vector<std::string>& args, std::string& path, std::string& error)
+{
+    if (args.empty()) {
+        error = "usage: give the FLV file to rewrite";
+        return false;
+    }
+    std::string joined;
+    for (const std::string& a : args)
+        joined += (joined.empty() ? "" : " ") + a;
+    // The file as given first; then without the quotation marks a runner may have left
+    // on; then its pieces put back together at the blanks where it was split.
+    for (const std::string& candidate : {args.size() == 1 ? args[0] : joined, stripQuotes(joined)}) {
+        if (!candidate.empty() && exists(candidate)) {
+            path = candidate;
+            return true;
+        }
+    }
+    if (args.size() > 1)
+        error = "expects one file name, got " + std::to_string(args.size()) + " arguments";
+    else
+        error = "no such file: " + stripQuotes(joined);
+    return false;
+}
+
+int injectFile(const std::string& given, std::string& error, std::string& notes)
+{
+    // Through a link, the file it names is the one rewritten.
+    char* resolved = ::realpath(given.c_str(), nullptr);
+    if (!resolved) {
+        error = sysError("cannot open " + given);
+        return 3;
+    }
+    const std::string path(resolved);
+    std::free(resolved);
+
+    const int in = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
+        error = sysError("cannot open " + path);
+        return 3;
+    }
+    struct InClose { int fd; ~InClose() { ::close(fd); } } inClose{in};
+    struct stat before {};
+    if (::fstat(in, &before) != 0 || !S_ISREG(before.st_mode)) {
+        error = "not a regular file: " + path;
+        return 3;
+    }
+    ::posix_fadvise(in, 0, 0, POSIX_FADV_SEQUENTIAL);
+    FileSource src(in, static_cast<std::uint64_t>(before.st_size));
+
+    Scan scan;
+    if (!scanFlv(src, scan, error))
+        return 1;
+    if (scan.droppedBytes > 0)
+        notes += "dropped " + std::to_string(scan.droppedBytes) + " bytes that are not whole FLV tags\n";
+
+    std::string temp = folderOf(path) + "/.~fmd-XXXXXX";
+    std::vector<char> name(temp.begin(), temp.end());
+    name.push_back('\0');
+    const int out = ::mkstemp(name.data());
+    if (out < 0) {
+        error = sysError("cannot create a temporary file in " + folderOf(path));
+        return 4;
+    }
+    temp.assign(name.data());
+    TempGuard guard(temp);
+    struct OutClose { int fd; ~OutClose() { if (fd >= 0) ::close(fd); } } outClose{out};
+    // The new file takes the place of the old one: same permissions and, when allowed,
+    // the same owner.
+    ::fchmod(out, before.st_mode & 07777);
+    if (::fchown(out, before.st_uid, before.st_gid) != 0) {
+        // Only the owner's own files can be handed back; the file stays ours then.
+    }
+
+    FileSink sink(out, in);
+    if (!writeFlv(src, scan, sink, error) || !sink.flush()) {
+        if (sink.error() != 0) {
+            errno = sink.error();
+            error = sysError("cannot write " + temp);
+        }
+        return 5;
+    }
+    if (::fsync(out) != 0) {
+        error = sysError("cannot write " + temp);
+        return 5;
+    }
+    outClose.fd = -1;
+    if (::close(out) != 0) {
+        error = sysError("cannot write " + temp);
+        return 5;
+    }
+    struct stat after {};
+    if (::stat(path.c_str(), &after) != 0 || after.st_size != before.st_size ||
+        after.st_mtim.tv_sec != before.st_mtim.tv_sec || after.st_mtim.tv_nsec != before.st_mtim.tv_nsec) {
+        error = "the file changed while it was being rewritten: " + path;
+        return 6;
+    }
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        error = sysError("cannot replace " + path);
+        return 5;
+    }
+    guard.release();
+    const int dir = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return 0;
+}
+
+} // namespace fmd
