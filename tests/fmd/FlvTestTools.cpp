@@ -54,7 +54,7 @@ QList<Tag> tagsOf(const QByteArray& flv)
         t.type = quint8(flv[at]) & 0x1F;
         const quint32 size = be24(flv, at + 1);
         t.timestamp = be24(flv, at + 4) | (quint32(quint8(flv[at + 7])) << 24);
-        if (at + 11 + size > quint64(flv.size()))
+        if (at + 11 + qint64(size) > flv.size())
             break;
         t.data = flv.mid(at + 11, size);
         tags.append(t);
