@@ -677,8 +677,8 @@ void frmMain::checkZeroLength()
 {
     if (mci_.getTotalSeconds() > 0)
         return;
-    if (frmList* w = workspace(false))
-        w->mbStopLoop_Click();
+    // What the workspace's "停止全部播放" does; it must happen with or without that window.
+    shareBnStop(true, false, false, false);
     mbPlay[0]->setState(3);
     mbRngStart->setState(3);
     mbRngEnd->setState(3);

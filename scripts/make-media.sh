@@ -37,4 +37,6 @@ make "中文 目录/测试 片段.flv" $(video) $(audio) -c:v flv1 -g 25 -b:v 40
 # The sample clip the README's run command plays.
 make sample.flv        $(video 640x360 10) -f lavfi -i "sine=frequency=330:sample_rate=44100:duration=10" -c:v libx264 -preset veryfast -g 25 -pix_fmt yuv420p -c:a aac -b:a 96k -f flv
 printf 'not a video\r\n' > garbage.flv
+# A sound file without a single sample: it opens, and is 0 seconds long.
+make zero.wav          -f lavfi -i anullsrc=r=44100:cl=mono -t 0 -c:a pcm_s16le -f wav
 touch .stamp

@@ -28,6 +28,8 @@ inline constexpr Clip ToneWav{"tone.wav", 0, 4.0, 0, 0, true, false, "", "pcm_s1
 inline constexpr Clip LongFlv{"long.flv", 500, 20.0, 320, 240, true, true, "flv1", "mp3"};
 inline constexpr Clip CjkFlv{"中文 目录/测试 片段.flv", 100, 4.0, 320, 240, true, true, "flv1", "mp3"};
 inline constexpr Clip Sample{"sample.flv", 250, 10.0, 640, 360, true, true, "h264", "aac"};
+// A sound file of no length at all.
+inline constexpr Clip ZeroWav{"zero.wav", 0, 0, 0, 0, true, false, "", "pcm_s16le"};
 // A text file named .flv.
 inline constexpr Clip Garbage{"garbage.flv", 0, 0, 0, 0, false, false, "", ""};
 

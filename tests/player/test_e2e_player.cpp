@@ -79,8 +79,7 @@ protected:
         // A program folder of its own, so the settings it writes stay here.
         for (const char* name : {"Zorvo.FLV", "ZorvoResFLV"}) {
             const QString from = testmedia::binDir() + u'/' + QString::fromUtf8(name);
-            if (QFile::exists(from))
-                ASSERT_TRUE(QFile::copy(from, folder.file(QString::fromUtf8(name))));
+            ASSERT_TRUE(QFile::copy(from, folder.file(QString::fromUtf8(name)))) << name;
         }
         program = folder.file(QStringLiteral("Zorvo.FLV"));
         env = QProcessEnvironment::systemEnvironment();

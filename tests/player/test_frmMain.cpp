@@ -120,6 +120,18 @@ TEST_F(PlayerWindow, UnplayableFilesAreReported)
     EXPECT_EQ(ui::shownBoxes()[0].style, ui::OkOnly);
 }
 
+TEST_F(PlayerWindow, AFileOfNoLengthShowsItsNameButCannotPlay)
+{
+    window->playSingle(testmedia::path(testmedia::ZeroWav), false);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral(" zero.wav - Zorvo.FLV"));
+    EXPECT_TRUE(ui::shownBoxes().empty()) << "it opened: no error";
+    QTest::qWait(800); // a few poll ticks
+    EXPECT_EQ(window->mbPlay[0]->State(), 3);
+    EXPECT_EQ(playerState, Stopped);
+    window->Form_KeyDown(32, 0); // Space finds no button to press
+    EXPECT_EQ(playerState, Stopped);
+}
+
 TEST_F(PlayerWindow, StepKeysStopAtBothEndsAndPause)
 {
     play(testmedia::Flv1Mp3);
