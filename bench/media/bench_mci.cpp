@@ -76,6 +76,20 @@ void report(const char* what, const std::vector<double>& layer, const std::vecto
 
 } // namespace
 
+// One frame drawn by libmpv's software renderer into img.
+static void renderInto(mpv_render_context* rc, QImage& img)
+{
+    int sz[2] = {img.width(), img.height()};
+    size_t stride = size_t(img.bytesPerLine());
+    char format[] = "bgr0";
+    mpv_render_param params[] = {{MPV_RENDER_PARAM_SW_SIZE, sz},
+                                 {MPV_RENDER_PARAM_SW_FORMAT, format},
+                                 {MPV_RENDER_PARAM_SW_STRIDE, &stride},
+                                 {MPV_RENDER_PARAM_SW_POINTER, img.bits()},
+                                 {MPV_RENDER_PARAM_INVALID, nullptr}};
+    mpv_render_context_render(rc, params);
+}
+
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
@@ -172,30 +186,14 @@ int main(int argc, char** argv)
             restarted = e->event_id == MPV_EVENT_PLAYBACK_RESTART;
             if (mpv_render_context_update(rc) & MPV_RENDER_UPDATE_FRAME) {
                 QImage img(64, 36, QImage::Format_RGB32);
-                int sz[2] = {64, 36};
-                size_t stride = size_t(img.bytesPerLine());
-                char format[] = "bgr0";
-                mpv_render_param params[] = {{MPV_RENDER_PARAM_SW_SIZE, sz},
-                                             {MPV_RENDER_PARAM_SW_FORMAT, format},
-                                             {MPV_RENDER_PARAM_SW_STRIDE, &stride},
-                                             {MPV_RENDER_PARAM_SW_POINTER, img.bits()},
-                                             {MPV_RENDER_PARAM_INVALID, nullptr}};
-                mpv_render_context_render(rc, params);
+                renderInto(rc, img);
             }
         }
         for (QSize size : {QSize(640, 360), QSize(1280, 720)}) {
             QImage img(size, QImage::Format_RGB32);
-            int sz[2] = {size.width(), size.height()};
-            size_t stride = size_t(img.bytesPerLine());
-            char format[] = "bgr0";
-            mpv_render_param params[] = {{MPV_RENDER_PARAM_SW_SIZE, sz},
-                                         {MPV_RENDER_PARAM_SW_FORMAT, format},
-                                         {MPV_RENDER_PARAM_SW_STRIDE, &stride},
-                                         {MPV_RENDER_PARAM_SW_POINTER, img.bits()},
-                                         {MPV_RENDER_PARAM_INVALID, nullptr}};
             std::vector<double> t;
             for (int i = 0; i < 40; ++i)
-                t.push_back(timeUs([&] { mpv_render_context_render(rc, params); }));
+                t.push_back(timeUs([&] { renderInto(rc, img); }));
             std::printf("software render of one frame at %dx%d: %9.1f us\n", size.width(), size.height(), median(t));
         }
         mpv_render_context_free(rc);
