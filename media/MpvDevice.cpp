@@ -46,6 +46,8 @@ constexpr const char* dheight = "dheight";
 constexpr double kSeekLead = 0.001;
 // A pause this soon after a "play … from" puts the device back on that start.
 constexpr qint64 kFreshPlayMs = 150;
+// How far a seek past the last picture steps back, in frames.
+constexpr int kTailFrames = 1;
 constexpr double kOpenSeconds = 15.0;
 constexpr double kOpenUrlSeconds = 6.0;
 constexpr double kSeekSeconds = 5.0;
@@ -504,7 +506,40 @@ int MpvDevice::exactSeek(double seconds)
     settle.start();
     while (getFlag(h_, "seeking") && settle.elapsed() < qint64(kSeekSeconds * 1000))
         waitFor([](const mpv_event*) { return false; }, 0.02);
+    // A target past the last picture (the length counts the sound's tail) runs into the
+    // end of the file, and libmpv then rests on the last key frame instead (measured on
+    // H.264 in FLV: frame 73 of 100). Step back a frame at a time onto a real picture.
+    if (fps_ > 0 && seconds > duration_ - 0.5 && timePos() < seconds - 1.5 / fps_) {
+        const double back = seconds - kTailFrames / fps_;
+        retreatSeek(back);
+        // libmpv leaves the end of the file slowly: give the clock time to arrive.
+        QElapsedTimer arrive;
+        arrive.start();
+        while (timePos() < back - 1.5 / fps_ && arrive.elapsed() < 1500) {
+            waitFor([](const mpv_event*) { return false; }, 0.03);
+            if (arrive.elapsed() > 500 && timePos() < back - 1.5 / fps_)
+                retreatSeek(back);
+        }
+    }
     return MciOk;
+}
+
+bool MpvDevice::retreatSeek(double seconds)
+{
+    drainEvents();
+    const QByteArray t = number(std::max(0.0, seconds));
+    const char* cmd[] = {"seek", t.constData(), "absolute+exact", nullptr};
+    if (mpv_command(h_, cmd) < 0)
+        return false;
+    restTime_ = std::max(0.0, seconds);
+    waitFor([](const mpv_event* e) {
+        return e->event_id == MPV_EVENT_PLAYBACK_RESTART || e->event_id == MPV_EVENT_END_FILE;
+    }, kSeekSeconds);
+    QElapsedTimer settle;
+    settle.start();
+    while (getFlag(h_, "seeking") && settle.elapsed() < qint64(kSeekSeconds * 1000))
+        waitFor([](const mpv_event*) { return false; }, 0.02);
+    return true;
 }
 
 int MpvDevice::play(std::optional<qint64> from, std::optional<qint64> to, bool repeat)

@@ -87,6 +87,7 @@ private:
     int load(const QString& target, double deadline);
     void handleEvent(const mpv_event* e);
     bool waitFor(const std::function<bool(const mpv_event*)>& done, double seconds);
+    bool retreatSeek(double seconds);
     int exactSeek(double seconds);
     void clearPlayLimits();
     double secondsOf(qint64 pos) const;

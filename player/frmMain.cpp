@@ -566,7 +566,7 @@ void frmMain::playItem(const QString& fn)
     newPlay(upperDriveLetter(path), mark);
 }
 
-void frmMain::newPlay(const QString& fn, const QString& rngMark)
+void frmMain::newPlay(QString fn, QString rngMark)
 {
     openCaptureDevice(fn);
     lastFile = mci_.FileName();

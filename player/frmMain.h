@@ -51,7 +51,8 @@ public:
     // ---- Open and play --------------------------------------------------------------------
     void playSingle(QString& fn, bool fromList);
     void playSingle(const QString& fn, bool fromList);
-    void newPlay(const QString& fn, const QString& rngMark);
+    // By value: callers pass fields (lastFile) that newPlay itself rewrites.
+    void newPlay(QString fn, QString rngMark);
     void failPlay(QString& fn, bool onlyNewPlay);
     int playErrorMsg(const QString& fn, const QString& headMsg);
     void shareBnStop(bool allSTOP, bool noStopMCI, bool isDealRng, bool isDelay);

@@ -10,12 +10,14 @@
 #include "media/MciSend.h"
 #include "player/frmMain.h"
 #include "tools/mdlTools.h"
+#include "workspace/frmList.h"
 #include "ui/MsgBox.h"
 #include "ui/ZorvoButton.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QFileInfo>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QTest>
 
@@ -130,6 +132,49 @@ TEST_F(PlayerWindow, AFileOfNoLengthShowsItsNameButCannotPlay)
     EXPECT_EQ(playerState, Stopped);
     window->Form_KeyDown(32, 0); // Space finds no button to press
     EXPECT_EQ(playerState, Stopped);
+}
+
+TEST_F(PlayerWindow, DropsPlayTheFirstFileAndTheLastFileComesBack)
+{
+    window->Form_OLEDragDrop({testmedia::path(testmedia::Flv1Mp3), testmedia::path(testmedia::H264AacFlv)}, QString());
+    EXPECT_EQ(window->mci().FileName(), testmedia::path(testmedia::Flv1Mp3));
+    window->Form_OLEDragDrop({QStringLiteral("/no/such/clip.flv")}, QString());
+    EXPECT_EQ(window->mci().FileName(), testmedia::path(testmedia::Flv1Mp3)) << "a missing file is not opened";
+    EXPECT_TRUE(ui::shownBoxes().empty());
+
+    window->playSingle(QLatin1Char('"') + testmedia::path(testmedia::CjkFlv) + QLatin1Char('"'), false);
+    EXPECT_EQ(window->mci().FileName(), testmedia::path(testmedia::CjkFlv)) << "quotes are removed";
+    EXPECT_EQ(window->lastFile, testmedia::path(testmedia::Flv1Mp3));
+    EXPECT_TRUE(window->mnuPlayLast->isEnabled());
+    window->mnuPlayLast_Click();
+    EXPECT_EQ(window->mci().FileName(), testmedia::path(testmedia::Flv1Mp3));
+}
+
+TEST_F(PlayerWindow, ARepeatedListStartsOverAfterItsLastItem)
+{
+    window->Form_KeyDown(112, 0); // F1 opens the workspace on its playlist
+    frmList* list = window->findChild<frmList*>();
+    ASSERT_NE(list, nullptr);
+    list->addToList(0, testmedia::path(testmedia::Flv1Mp3));
+    list->addToList(0, testmedia::path(testmedia::H264AacFlv));
+    list->lstMn[0]->setCurrentRow(1);
+    listPlayMode = 2;
+    window->playSingle(QString(), true);
+    EXPECT_EQ(window->mci().FileName(), testmedia::path(testmedia::H264AacFlv));
+    EXPECT_EQ(list->mbStopLoop->State(), 0) << "list play can be stopped";
+    // Near the end of the last item the list goes round to its first.
+    window->mci().setCurFrame(window->mci().getTotalFrames() - 10, true);
+    ASSERT_TRUE(waitFor([&] { return window->mci().FileName() == testmedia::path(testmedia::Flv1Mp3); }, 20000))
+        << window->mci().getStatus().toStdString() << " at " << window->mci().getCurFrame() << " state "
+        << playerState << " origin " << playOrigin << " " << window->statusText().toStdString();
+    EXPECT_EQ(list->lstMn[0]->currentRow(), 0);
+    EXPECT_EQ(playOrigin, OriginList);
+
+    listPlayMode = 0; // single file: the list stops after this item
+    window->mci().setCurFrame(window->mci().getTotalFrames() - 10, true);
+    ASSERT_TRUE(waitFor([&] { return playerState == Stopped; }, 20000));
+    EXPECT_EQ(window->mci().FileName(), testmedia::path(testmedia::Flv1Mp3));
+    EXPECT_EQ(playOrigin, OriginNone);
 }
 
 TEST_F(PlayerWindow, StepKeysStopAtBothEndsAndPause)
