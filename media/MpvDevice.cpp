@@ -509,7 +509,15 @@ int MpvDevice::exactSeek(double seconds)
     // A target past the last picture (the length counts the sound's tail) runs into the
     // end of the file, and libmpv then rests on the last key frame instead (measured on
     // H.264 in FLV: frame 73 of 100). Step back a frame at a time onto a real picture.
-    if (fps_ > 0 && seconds > duration_ - 0.5 && timePos() < seconds - 1.5 / fps_) {
+    const auto landedShort = [&] { return fps_ > 0 && timePos() < seconds - 1.5 / fps_; };
+    if (fps_ > 0 && seconds > duration_ - 0.5 && landedShort()) {
+        // The clock may only be late: wait for it before taking the landing for wrong.
+        QElapsedTimer late;
+        late.start();
+        while (landedShort() && late.elapsed() < 400)
+            waitFor([](const mpv_event*) { return false; }, 0.03);
+    }
+    if (fps_ > 0 && seconds > duration_ - 0.5 && landedShort()) {
         const double back = seconds - kTailFrames / fps_;
         retreatSeek(back);
         // libmpv leaves the end of the file slowly: give the clock time to arrive.
