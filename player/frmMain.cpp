@@ -544,8 +544,14 @@ void frmMain::playSingle(const QString& fn, bool fromList)
 void frmMain::playSingle(QString& fn, bool fromList)
 {
     fn.remove(u'"');
+    if (closing_)
+        return;
     playOrigin = fromList ? OriginList : OriginSingle;
     playItem(fn);
+    // The window may have been closed while the file opened (pending events run on the
+    // way): showing it again would keep a closed program running.
+    if (closing_)
+        return;
     show();
     resizeSuppressed_ = false;
 }
@@ -627,6 +633,8 @@ void frmMain::openCaptureDevice(const QString& fn)
 
 void frmMain::showPlaying(bool keepButtons)
 {
+    if (closing_)
+        return;
     if (!keepButtons) {
         enableTransport(false);
         setPlayButton(2);
