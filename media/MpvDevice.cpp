@@ -488,13 +488,43 @@ int MpvDevice::exactSeek(double seconds)
 {
     seconds = std::max(0.0, seconds);
     playFrom_.reset();
+    if (!seekAndSettle(seconds))
+        return MciErrOutOfRange;
+    // A target past the last picture (the length counts the sound's tail) runs into the
+    // end of the file, and libmpv then rests on the last key frame instead (measured on
+    // H.264 in FLV: frame 73 of 100). Step back onto the last real picture.
+    if (fps_ <= 0 || seconds <= duration_ - 0.5)
+        return MciOk;
+    const auto shortOf = [this](double target) { return timePos() < target - 1.5 / fps_; };
+    // The clock may only be late: wait for it before taking the landing for wrong.
+    QElapsedTimer late;
+    late.start();
+    while (shortOf(seconds) && late.elapsed() < 400)
+        pump(0.03);
+    if (!shortOf(seconds))
+        return MciOk;
+    const double back = std::max(0.0, seconds - kTailFrames / fps_);
+    seekAndSettle(back);
+    // libmpv leaves the end of the file slowly: give the clock time to arrive.
+    QElapsedTimer arrive;
+    arrive.start();
+    while (shortOf(back) && arrive.elapsed() < 1500) {
+        pump(0.03);
+        if (arrive.elapsed() > 500 && shortOf(back))
+            seekAndSettle(back);
+    }
+    return MciOk;
+}
+
+bool MpvDevice::seekAndSettle(double seconds)
+{
     // A restart left over from an earlier seek (keep-open steps back by itself at the end)
     // must not pass for the end of this one.
     drainEvents();
     const QByteArray t = number(seconds);
     const char* cmd[] = {"seek", t.constData(), "absolute+exact", nullptr};
     if (mpv_command(h_, cmd) < 0)
-        return MciErrOutOfRange;
+        return false;
     restTime_ = seconds;
     waitFor([](const mpv_event* e) {
         return e->event_id == MPV_EVENT_PLAYBACK_RESTART || e->event_id == MPV_EVENT_END_FILE;
@@ -505,49 +535,13 @@ int MpvDevice::exactSeek(double seconds)
     QElapsedTimer settle;
     settle.start();
     while (getFlag(h_, "seeking") && settle.elapsed() < qint64(kSeekSeconds * 1000))
-        waitFor([](const mpv_event*) { return false; }, 0.02);
-    // A target past the last picture (the length counts the sound's tail) runs into the
-    // end of the file, and libmpv then rests on the last key frame instead (measured on
-    // H.264 in FLV: frame 73 of 100). Step back a frame at a time onto a real picture.
-    const auto landedShort = [&] { return fps_ > 0 && timePos() < seconds - 1.5 / fps_; };
-    if (fps_ > 0 && seconds > duration_ - 0.5 && landedShort()) {
-        // The clock may only be late: wait for it before taking the landing for wrong.
-        QElapsedTimer late;
-        late.start();
-        while (landedShort() && late.elapsed() < 400)
-            waitFor([](const mpv_event*) { return false; }, 0.03);
-    }
-    if (fps_ > 0 && seconds > duration_ - 0.5 && landedShort()) {
-        const double back = seconds - kTailFrames / fps_;
-        retreatSeek(back);
-        // libmpv leaves the end of the file slowly: give the clock time to arrive.
-        QElapsedTimer arrive;
-        arrive.start();
-        while (timePos() < back - 1.5 / fps_ && arrive.elapsed() < 1500) {
-            waitFor([](const mpv_event*) { return false; }, 0.03);
-            if (arrive.elapsed() > 500 && timePos() < back - 1.5 / fps_)
-                retreatSeek(back);
-        }
-    }
-    return MciOk;
+        pump(0.02);
+    return true;
 }
 
-bool MpvDevice::retreatSeek(double seconds)
+void MpvDevice::pump(double seconds)
 {
-    drainEvents();
-    const QByteArray t = number(std::max(0.0, seconds));
-    const char* cmd[] = {"seek", t.constData(), "absolute+exact", nullptr};
-    if (mpv_command(h_, cmd) < 0)
-        return false;
-    restTime_ = std::max(0.0, seconds);
-    waitFor([](const mpv_event* e) {
-        return e->event_id == MPV_EVENT_PLAYBACK_RESTART || e->event_id == MPV_EVENT_END_FILE;
-    }, kSeekSeconds);
-    QElapsedTimer settle;
-    settle.start();
-    while (getFlag(h_, "seeking") && settle.elapsed() < qint64(kSeekSeconds * 1000))
-        waitFor([](const mpv_event*) { return false; }, 0.02);
-    return true;
+    waitFor([](const mpv_event*) { return false; }, seconds);
 }
 
 int MpvDevice::play(std::optional<qint64> from, std::optional<qint64> to, bool repeat)

@@ -87,7 +87,10 @@ private:
     int load(const QString& target, double deadline);
     void handleEvent(const mpv_event* e);
     bool waitFor(const std::function<bool(const mpv_event*)>& done, double seconds);
-    bool retreatSeek(double seconds);
+    // Sends an exact seek and waits until libmpv has finished it.
+    bool seekAndSettle(double seconds);
+    // Lets events and frames run for a while.
+    void pump(double seconds);
     int exactSeek(double seconds);
     void clearPlayLimits();
     double secondsOf(qint64 pos) const;
