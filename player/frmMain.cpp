@@ -68,7 +68,7 @@ public:
         if (list)
             list->showFile(file);
     }
-    bool doneToFileBrowser() override { return player_.currentSettings().doneToFn == 1; }
+    bool doneToFileBrowser() override { return player_.doneToFn() == 1; }
 
 private:
     frmMain& player_;
@@ -676,7 +676,6 @@ void frmMain::setPlayButton(int state)
 
 void frmMain::showTimeLabels(bool show)
 {
-    timeLabelsShown_ = show;
     for (QLabel* l : {lblTtTime, lblSplit, lblCurTime})
         l->setVisible(show);
 }
@@ -1372,7 +1371,6 @@ void frmMain::resizeEvent(QResizeEvent* event)
 
 void frmMain::myPutSize(bool isMainSetting)
 {
-    Q_UNUSED(isMainSetting);
     if (isMinimized())
         return;
     const bool wasSuppressed = resizeSuppressed_;
@@ -1403,7 +1401,8 @@ void frmMain::myPutSize(bool isMainSetting)
     picPlusBk->raise();
     if (tmrCheck.isActive())
         placeSeekThumb(mci_.getCurFrame());
-    resizeSuppressed_ = wasSuppressed && !isMainSetting ? wasSuppressed : false;
+    // The start-up sizing ends the suppression that the settings loader set.
+    resizeSuppressed_ = wasSuppressed && !isMainSetting;
 }
 
 void frmMain::layoutControls()

@@ -6,7 +6,6 @@
 #include <QPointer>
 #include <QTimer>
 #include <array>
-#include <functional>
 #include <memory>
 
 #include "app/Settings.h"
@@ -46,6 +45,8 @@ public:
     settings::Settings currentSettings() const;
     settings::ListStore currentLists() const;
     QString settingsFolder() const { return settingsFolder_; }
+    // The workspace's choice of where new files are shown (1: its file browser).
+    int doneToFn() const { return loaded_.settings.doneToFn; }
     void setSettingsFolder(const QString& folder) { settingsFolder_ = folder; }
 
     // ---- Open and play --------------------------------------------------------------------
@@ -206,7 +207,6 @@ private:
     bool resizeSuppressed_ = false;
     bool closing_ = false;
     bool saveOnExit_ = true;
-    bool timeLabelsShown_ = false;
     QString settingsFolder_;
     settings::Loaded loaded_;   // what was read at start, for the values other windows own
 

@@ -20,9 +20,6 @@
 #include <QUrl>
 #include <QWidget>
 
-#include <cerrno>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace mdlTools {
 
