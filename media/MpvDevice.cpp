@@ -526,16 +526,29 @@ bool MpvDevice::seekAndSettle(double seconds)
     if (mpv_command(h_, cmd) < 0)
         return false;
     restTime_ = seconds;
-    waitFor([](const mpv_event* e) {
-        return e->event_id == MPV_EVENT_PLAYBACK_RESTART || e->event_id == MPV_EVENT_END_FILE;
+    // The seek command only queues the seek; the restart that counts is one that follows
+    // the seek's own start. A restart of an earlier seek (keep-open's step back at the end
+    // of the file) can still arrive in between.
+    bool started = false;
+    waitFor([&started](const mpv_event* e) {
+        if (e->event_id == MPV_EVENT_SEEK)
+            started = true;
+        return e->event_id == MPV_EVENT_END_FILE || (started && e->event_id == MPV_EVENT_PLAYBACK_RESTART);
     }, kSeekSeconds);
-    // A restart event can be a late one of an earlier seek; the seek is done only when
-    // libmpv no longer says it is seeking (measured: on a busy machine the clock sat on
-    // the key frame before the target after a stray restart).
+    // The seek is done only when libmpv no longer says it is seeking (measured: on a busy
+    // machine the clock sat on the key frame before the target after a stray restart).
     QElapsedTimer settle;
     settle.start();
     while (getFlag(h_, "seeking") && settle.elapsed() < qint64(kSeekSeconds * 1000))
         pump(0.02);
+    // Paused and away from the end, an exact seek rests on its target: a clock still far
+    // from it is the one of the picture before (measured: frame 101 read back after a
+    // seek from the last frame to frame 1, on a loaded machine). Give it time to arrive.
+    if (paused_ && fps_ > 0 && seconds <= duration_ - 0.5) {
+        const auto away = [&] { return std::abs(timePos() - seconds) > 1.5 / fps_; };
+        while (away() && settle.elapsed() < qint64(kSeekSeconds * 1000))
+            pump(0.02);
+    }
     return true;
 }
 

@@ -50,7 +50,20 @@ case "${1:-}" in
     build
     cd "$build"
     # The end-to-end tests need a display; the window tests run offscreen by themselves.
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j "$jobs" --timeout 600
+    # Xvfb is started here rather than through xvfb-run, whose clean-up can fail after
+    # the tests and replace their result with its own exit code.
+    display_file=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" 2>/dev/null &
+    xvfb_pid=$!
+    for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
+    display=$(tr -d '[:space:]' <"$display_file")
+    rm -f "$display_file"
+    [ -n "$display" ] || { echo "Xvfb did not start" >&2; exit 1; }
+    rc=0
+    DISPLAY=":$display" ctest --output-on-failure -j "$jobs" --timeout 600 || rc=$?
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+    exit "$rc"
     ;;
   setup) setup ;;
   build) setup; build ;;
