@@ -13,6 +13,7 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -291,18 +292,36 @@ void drawEdgeBox(QWidget* box, int edge)
 
 namespace {
 
-// The text a single-precision value shows with the given number of decimals, rounded
-// half away from zero on its shortest decimal form (12.45 shows "12.5" with one decimal,
-// as the user reads it, not "12.4" from the binary value just below).
-QString formatFixed(float value, int decimals)
+// The text of a value with the given number of decimals. Every value that reaches here
+// has been cut to hundredths, so it is taken as a whole number of hundredths and rounded
+// on that decimal form, halves to even (12.45 shows "12.4" with one decimal, 2.5 shows
+// "2" with none), not on the binary value just above or below it.
+QString formatFixed(double value, int decimals)
 {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.7g", static_cast<double>(value));
-    const double v = std::strtod(buf, nullptr);
-    const double scale = std::pow(10.0, decimals);
-    const double scaled = std::floor(std::fabs(v) * scale + 0.5 + 1e-9);
-    const double r = std::copysign(scaled / scale, v);
-    return QString::number(r == 0.0 ? 0.0 : r, 'f', decimals);
+    decimals = std::clamp(decimals, 0, 9);
+    const double hundredths = std::fabs(value) * 100.0;
+    if (!std::isfinite(hundredths) || hundredths > 1e9)
+        return QString::number(value, 'f', decimals);
+    long long q = std::llround(hundredths);
+    if (decimals < 2) {
+        const long long div = decimals == 1 ? 10 : 100;
+        const long long r = q % div;
+        q /= div;
+        if (2 * r > div || (2 * r == div && (q & 1)))
+            ++q;
+    } else {
+        for (int i = 2; i < decimals; ++i)
+            q *= 10;
+    }
+    long long scale = 1;
+    for (int i = 0; i < decimals; ++i)
+        scale *= 10;
+    QString text = QString::number(q / scale);
+    if (decimals > 0)
+        text += u'.' + QString::number(q % scale).rightJustified(decimals, u'0');
+    if (value < 0 && q != 0)
+        text.prepend(u'-');
+    return text;
 }
 
 QString twoDigits(long long n)

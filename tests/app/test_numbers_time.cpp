@@ -67,8 +67,23 @@ TEST(TimeText, CutToHundredthsAndWholeSecondsWithTwoDigits)
     // The nudge lifts values just below a hundredth; the rest is cut, not rounded.
     EXPECT_EQ(formatTimeText(1.996, 0, 2), QStringLiteral("2.00"));
     EXPECT_EQ(formatTimeText(1.994, 0, 2), QStringLiteral("1.99"));
-    EXPECT_EQ(formatTimeText(12.45, 0, 1), QStringLiteral("12.5"));
     EXPECT_EQ(formatTimeText(86399.99, 3, 2), QStringLiteral("23:59:59.99"));
+}
+
+TEST(TimeText, FewerDecimalsRoundHalvesToEvenOnTheDecimalValue)
+{
+    // In single precision 12.45 lies just below its half and 12.35 and 0.15 just above:
+    // the decimal value decides, and a half goes to the even neighbour.
+    EXPECT_EQ(formatTimeText(12.45, 0, 1), QStringLiteral("12.4"));
+    EXPECT_EQ(formatTimeText(12.35, 0, 1), QStringLiteral("12.4"));
+    EXPECT_EQ(formatTimeText(0.15, 0, 1), QStringLiteral("0.2"));
+    EXPECT_EQ(formatTimeText(2.5, 0, 0), QStringLiteral("2"));
+    EXPECT_EQ(formatTimeText(3.5, 0, 0), QStringLiteral("4"));
+    EXPECT_EQ(formatTimeText(62.5, 1, 0), QStringLiteral("01:2"));
+    EXPECT_EQ(formatTimeText(63.5, 1, 0), QStringLiteral("01:4"));
+    EXPECT_EQ(formatTimeText(62.51, 1, 0), QStringLiteral("01:3"));
+    EXPECT_EQ(formatTimeText(65.25, 2, 1), QStringLiteral("01:05.2"));
+    EXPECT_EQ(formatTimeText(2.5, 0, 3), QStringLiteral("2.500"));
 }
 
 TEST(TimeText, ParseAddsTheFieldsFromTheRight)
