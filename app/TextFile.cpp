@@ -102,6 +102,10 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes)
     if (::stat(target.constData(), &st) == 0) {
         if (!S_ISREG(st.st_mode))
             return false;
+        // A file marked read-only is kept as it is: the rename below would replace it
+        // although it may not be written.
+        if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(target.constData(), W_OK) != 0)
+            return false;
         mode = st.st_mode & 07777;
     }
     QByteArray temp;

@@ -20,6 +20,8 @@ bool readTextLines(const QString& path, QStringList& lines);
 // stays as it was and the answer is false.
 bool writeTextLines(const QString& path, const QStringList& lines);
 // The same for any bytes: the file is replaced whole or not at all; its permissions stay.
+// A file that may not be written (no write permission) is left alone and the answer is
+// false.
 bool writeFileAtomically(const QString& path, const QByteArray& bytes);
 
 } // namespace mdlZorvoFLV

@@ -10,6 +10,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace settings;
 
@@ -235,6 +236,16 @@ TEST(SaveSettings, AFailedWriteKeepsTheOldFiles)
     EXPECT_FALSE(ok);
     EXPECT_EQ(readAll(dir.file(settingsFileName)), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2) << "no temporary file is left";
+
+    // A settings file marked read-only stays as it is; the other file is still written.
+    Settings changed;
+    changed.keepWH = false;
+    ::chmod(QFile::encodeName(dir.file(settingsFileName)).constData(), 0444);
+    EXPECT_FALSE(saveSettingsFiles(dir.path(), changed, {}));
+    EXPECT_EQ(readAll(dir.file(settingsFileName)), before);
+    EXPECT_EQ(QFileInfo(dir.file(settingsFileName)).permissions() & QFile::WriteUser, 0);
+    ::chmod(QFile::encodeName(dir.file(settingsFileName)).constData(), 0644);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 
     // A target that cannot be replaced at all.
     testmedia::TempDir other;
