@@ -1,6 +1,7 @@
 #include "app/TextFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 
 #include <cerrno>
@@ -96,7 +97,9 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes)
 {
     // QSaveFile is not used: measured here, it commits a cut file as a success when the
     // disk fills (a short write followed by a failing one is not reported).
-    const QByteArray target = QFile::encodeName(path);
+    // A link is kept: the file it leads to is the one replaced.
+    const QString linked = QFileInfo(path).isSymLink() ? QFileInfo(path).canonicalFilePath() : QString();
+    const QByteArray target = QFile::encodeName(linked.isEmpty() ? path : linked);
     mode_t mode = 0644;
     struct stat st {};
     if (::stat(target.constData(), &st) == 0) {

@@ -243,9 +243,17 @@ TEST(SaveSettings, AFailedWriteKeepsTheOldFiles)
     ::chmod(QFile::encodeName(dir.file(settingsFileName)).constData(), 0444);
     EXPECT_FALSE(saveSettingsFiles(dir.path(), changed, {}));
     EXPECT_EQ(readAll(dir.file(settingsFileName)), before);
-    EXPECT_EQ(QFileInfo(dir.file(settingsFileName)).permissions() & QFile::WriteUser, 0);
+    EXPECT_EQ(QFileInfo(dir.file(settingsFileName)).permissions() & QFile::WriteOwner, 0);
     ::chmod(QFile::encodeName(dir.file(settingsFileName)).constData(), 0644);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+
+    // A settings file that is a link stays a link; the file behind it gets the text.
+    const QString real = dir.file(QStringLiteral("real.ini"));
+    ASSERT_TRUE(QFile::rename(dir.file(settingsFileName), real));
+    ASSERT_TRUE(QFile::link(real, dir.file(settingsFileName)));
+    ASSERT_TRUE(saveSettingsFiles(dir.path(), changed, {}));
+    EXPECT_TRUE(QFileInfo(dir.file(settingsFileName)).isSymLink());
+    EXPECT_TRUE(readAll(real).contains("KeepWH=False\r\n"));
 
     // A target that cannot be replaced at all.
     testmedia::TempDir other;
