@@ -74,8 +74,8 @@ void shellOpen(const QString& target);
 // Opens the file manager with the file selected (org.freedesktop.FileManager1), or the
 // file's folder when no file manager answers.
 void showInExplorer(const QString& path);
-// Marks a widget to draw a sunken 3-D edge around its whole area (edge 0: sunken,
-// otherwise raised).
+// Gives a framed widget a 3-D edge around its whole area: raised for the raised edge
+// styles (the outer or inner raised bit, 1 or 4, without a sunken one), sunken otherwise.
 void drawEdgeBox(QWidget* box, int edge);
 
 // ---- Time text -----------------------------------------------------------------------
