@@ -335,6 +335,9 @@ QString formatTimeText(float& seconds, int mode, int decimals, int& parts)
 {
     // The value is kept in single precision, but the arithmetic runs in double: in single
     // precision 86399.99 would come out as 24:00:00.
+    // A length the device could not tell (infinite or no number) shows as 0.
+    if (!std::isfinite(seconds))
+        seconds = 0.0f;
     seconds = static_cast<float>(std::floor((static_cast<double>(seconds) + 0.004) * 100.0) / 100.0);
     const double secs = seconds;
     const bool twoDigitSeconds = mode >= 2;

@@ -3,6 +3,9 @@
 #include "app/Numbers.h"
 #include "app/mdlZorvoFLV.h"
 
+#include <cmath>
+#include <limits>
+
 using namespace mdlZorvoFLV;
 
 TEST(Numbers, RoundingHalvesToEven)
@@ -68,6 +71,8 @@ TEST(TimeText, CutToHundredthsAndWholeSecondsWithTwoDigits)
     EXPECT_EQ(formatTimeText(1.996, 0, 2), QStringLiteral("2.00"));
     EXPECT_EQ(formatTimeText(1.994, 0, 2), QStringLiteral("1.99"));
     EXPECT_EQ(formatTimeText(86399.99, 3, 2), QStringLiteral("23:59:59.99"));
+    EXPECT_EQ(formatTimeText(std::numeric_limits<double>::infinity(), 3, 0), QStringLiteral("00:00:00"));
+    EXPECT_EQ(formatTimeText(std::nan(""), 2, 0), QStringLiteral("00:00"));
 }
 
 TEST(TimeText, FewerDecimalsRoundHalvesToEvenOnTheDecimalValue)
