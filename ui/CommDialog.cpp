@@ -135,10 +135,21 @@ CommDialog::Choice CommDialog::runFileDialog(int kind, int flags)
                 if (!prefill.isEmpty())
                     dialog.selectFile(prefill);
             }
-            dialog.setLabelText(QFileDialog::Accept,
-                                kind == SaveFile ? QStringLiteral("保存") : QStringLiteral("打开"));
-            if (kind == ChooseDir)
-                dialog.setLabelText(QFileDialog::Accept, QStringLiteral("确定"));
+            // Qt's own dialog speaks English unless told otherwise; it gets the texts of
+            // the program's language, and a title when the caller gives none.
+            if (DialogTitle.isEmpty())
+                dialog.setWindowTitle(kind == SaveFile    ? QStringLiteral("另存为")
+                                      : kind == ChooseDir ? QStringLiteral("浏览文件夹")
+                                                          : QStringLiteral("打开"));
+            dialog.setLabelText(QFileDialog::LookIn, kind == SaveFile ? QStringLiteral("保存在：")
+                                                                      : QStringLiteral("查找范围："));
+            dialog.setLabelText(QFileDialog::FileName, kind == ChooseDir ? QStringLiteral("文件夹：")
+                                                                         : QStringLiteral("文件名："));
+            dialog.setLabelText(QFileDialog::FileType, kind == SaveFile ? QStringLiteral("保存类型：")
+                                                                        : QStringLiteral("文件类型："));
+            dialog.setLabelText(QFileDialog::Accept, kind == SaveFile    ? QStringLiteral("保存")
+                                                     : kind == ChooseDir ? QStringLiteral("确定")
+                                                                         : QStringLiteral("打开"));
             dialog.setLabelText(QFileDialog::Reject, QStringLiteral("取消"));
             if (dialog.exec() == QDialog::Accepted) {
                 c.files = dialog.selectedFiles();

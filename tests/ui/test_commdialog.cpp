@@ -231,7 +231,11 @@ TEST_F(RealDialogTest, OpensOneFileWithTheChosenFilter)
     QStringList filters;
     QString selected;
     QFileDialog::FileMode mode{};
+    QStringList texts;
     whenDialogShows([&](QFileDialog* d) {
+        texts = QStringList{d->windowTitle(), d->labelText(QFileDialog::LookIn),
+                            d->labelText(QFileDialog::FileName), d->labelText(QFileDialog::FileType),
+                            d->labelText(QFileDialog::Accept), d->labelText(QFileDialog::Reject)};
         filters = d->nameFilters();
         selected = d->selectedNameFilter();
         mode = d->fileMode();
@@ -242,6 +246,9 @@ TEST_F(RealDialogTest, OpensOneFileWithTheChosenFilter)
     EXPECT_EQ(filters, QStringList({QStringLiteral("视频 (*.flv)"), QStringLiteral("音乐 (*.mp3)")}));
     EXPECT_EQ(selected, QStringLiteral("音乐 (*.mp3)"));
     EXPECT_EQ(mode, QFileDialog::ExistingFile);
+    EXPECT_EQ(texts, QStringList({QStringLiteral("打开"), QStringLiteral("查找范围："),
+                                  QStringLiteral("文件名："), QStringLiteral("文件类型："),
+                                  QStringLiteral("打开"), QStringLiteral("取消")}));
     EXPECT_EQ(dlg.FileExt(), "mp3");
     EXPECT_EQ(dlg.FilterIndex(), 2);
 }
@@ -274,14 +281,32 @@ TEST_F(RealDialogTest, LoweredFlagsAcceptANewName)
     EXPECT_EQ(mode, QFileDialog::AnyFile);
 }
 
+TEST_F(RealDialogTest, SavesUnderATitledDialog)
+{
+    dlg.DialogTitle = QStringLiteral("储存剪辑");
+    QStringList texts;
+    whenDialogShows([&](QFileDialog* d) {
+        texts = QStringList{d->windowTitle(), d->labelText(QFileDialog::LookIn),
+                            d->labelText(QFileDialog::FileType), d->labelText(QFileDialog::Accept)};
+        typeName(d, "new.flv");
+        QMetaObject::invokeMethod(d, "accept");
+    });
+    EXPECT_EQ(dlg.ShowSave(), dir.filePath("new.flv"));
+    EXPECT_EQ(texts, QStringList({QStringLiteral("储存剪辑"), QStringLiteral("保存在："),
+                                  QStringLiteral("保存类型："), QStringLiteral("保存")}));
+}
+
 TEST_F(RealDialogTest, ChoosesAFolder)
 {
     QDir(dir.path()).mkdir("sub");
+    QString title;
     whenDialogShows([&](QFileDialog* d) {
+        title = d->windowTitle();
         typeName(d, "sub");
         QMetaObject::invokeMethod(d, "accept");
     });
     EXPECT_EQ(dlg.ShowDir(), dir.filePath("sub") + "/");
+    EXPECT_EQ(title, QStringLiteral("浏览文件夹"));
 }
 
 } // namespace
