@@ -58,6 +58,23 @@ TEST_F(ZorvoButtonTest, DisabledButtonRaisesNothingAndShowsItsDisabledPicture)
     EXPECT_EQ(clicks.count(), 1);
 }
 
+TEST_F(ZorvoButtonTest, EnabledWhileTheMouseIsHeldItIgnoresThatRelease)
+{
+    QSignalSpy clicks(button, &ZorvoButton::Click);
+    QSignalSpy ups(button, &ZorvoButton::MouseUp);
+    button->setState(3);
+    press();
+    button->setState(0);
+    release();
+    EXPECT_EQ(clicks.count(), 0);
+    EXPECT_EQ(ups.count(), 0);
+    EXPECT_EQ(button->State(), 0);
+    EXPECT_FALSE(button->isDown());
+    click();
+    EXPECT_EQ(clicks.count(), 1);
+    EXPECT_EQ(button->State(), 0);
+}
+
 TEST_F(ZorvoButtonTest, PushButtonClicksOnReleaseOnly)
 {
     QStringList order;
