@@ -40,6 +40,35 @@ QString lowerExtension(const QString& path)
     return dot < 0 ? QString() : name.mid(dot + 1).toLower();
 }
 
+namespace {
+
+// Qt's own dialog refuses a typed name that does not exist with an English message; this
+// one says it in the program's language, through the message boxes of the program.
+class FileDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override
+    {
+        const FileMode mode = fileMode();
+        if (mode == ExistingFile || mode == ExistingFiles || mode == Directory) {
+            for (const QString& path : selectedFiles()) {
+                if (QFileInfo::exists(path))
+                    continue;
+                const QString what = mode == Directory ? QStringLiteral("找不到文件夹。")
+                                                       : QStringLiteral("找不到文件。");
+                msgBox(QFileInfo(path).fileName() + QLatin1Char('\n') + what
+                           + QStringLiteral("\n请检查名称是否正确后再试一次。"),
+                       OkOnly + Exclamation, windowTitle(), this);
+                return;
+            }
+        }
+        QFileDialog::accept();
+    }
+};
+
+} // namespace
+
 CommDialog& CommDialog::shared()
 {
     static CommDialog instance;
@@ -103,7 +132,7 @@ CommDialog::Choice CommDialog::runFileDialog(int kind, int flags)
                 && QFileInfo(c.files[0]).suffix().isEmpty())
                 c.files[0] += QLatin1Char('.') + QString(DefaultExt).remove(QLatin1Char('.'));
         } else {
-            QFileDialog dialog(hwndOwner, DialogTitle, InitDir);
+            FileDialog dialog(hwndOwner, DialogTitle, InitDir);
             switch (kind) {
             case ChooseDir:
                 dialog.setFileMode(QFileDialog::Directory);

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTest>
@@ -266,6 +268,41 @@ TEST_F(RealDialogTest, OpensSeveralFilesAndCancels)
 
     whenDialogShows([](QFileDialog* d) { d->reject(); });
     EXPECT_EQ(dlg.ShowOpen(), "");
+}
+
+TEST_F(RealDialogTest, AMissingNameIsRefusedInChinese)
+{
+    // Type a name that is not there, read the refusal, then leave the dialog.
+    QString refusal;
+    int step = 0, ticks = 0;
+    QTimer timer;
+    timer.setInterval(20);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        QWidget* w = QApplication::activeModalWidget();
+        if (++ticks > 500 && w) {
+            QMetaObject::invokeMethod(w, "reject");
+            return;
+        }
+        if (auto* box = qobject_cast<QMessageBox*>(w)) {
+            refusal = box->text();
+            box->buttons().first()->click();
+            step = 2;
+        } else if (auto* d = qobject_cast<QFileDialog*>(w)) {
+            if (step == 0) {
+                typeName(d, "missing.flv");
+                // Queued: the refusal's own loop must not run inside this timer's tick.
+                QMetaObject::invokeMethod(d, "accept", Qt::QueuedConnection);
+                step = 1;
+            } else if (step == 2) {
+                d->reject();
+                step = 3;
+            }
+        }
+    });
+    timer.start();
+    EXPECT_EQ(dlg.ShowOpen(), "");
+    EXPECT_EQ(step, 3);
+    EXPECT_EQ(refusal, QStringLiteral("missing.flv\n找不到文件。\n请检查名称是否正确后再试一次。"));
 }
 
 TEST_F(RealDialogTest, LoweredFlagsAcceptANewName)
