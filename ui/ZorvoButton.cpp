@@ -314,7 +314,8 @@ void ZorvoButton::mouseReleaseEvent(QMouseEvent* e)
     setFocus(Qt::MouseFocusReason);
     if (e->button() != Qt::LeftButton || mode_ == ToggleMode || (mode_ == LatchMode && down_))
         return;
-    press(-1);
+    // A push button always comes up, even when a window set its State while it was held.
+    press(mode_ == PushMode ? 0 : -1);
     setState(down_ ? 2 : 0);
     emit Click();
 }

@@ -58,7 +58,7 @@ TEST_F(ZorvoButtonTest, DisabledButtonRaisesNothingAndShowsItsDisabledPicture)
     EXPECT_EQ(clicks.count(), 1);
 }
 
-TEST_F(ZorvoButtonTest, EnabledWhileTheMouseIsHeldItIgnoresThatRelease)
+TEST_F(ZorvoButtonTest, StateSetWhileTheMouseIsHeldLeavesNoButtonStuckDown)
 {
     QSignalSpy clicks(button, &ZorvoButton::Click);
     QSignalSpy ups(button, &ZorvoButton::MouseUp);
@@ -73,6 +73,14 @@ TEST_F(ZorvoButtonTest, EnabledWhileTheMouseIsHeldItIgnoresThatRelease)
     click();
     EXPECT_EQ(clicks.count(), 1);
     EXPECT_EQ(button->State(), 0);
+
+    // Set back to up by a window while held: the release still brings it up.
+    press();
+    button->setState(0);
+    release();
+    EXPECT_EQ(clicks.count(), 2);
+    EXPECT_EQ(button->State(), 0);
+    EXPECT_FALSE(button->isDown());
 }
 
 TEST_F(ZorvoButtonTest, PushButtonClicksOnReleaseOnly)
