@@ -40,6 +40,35 @@ QString lowerExtension(const QString& path)
     return dot < 0 ? QString() : name.mid(dot + 1).toLower();
 }
 
+namespace {
+
+// Qt's own dialog refuses a typed name that does not exist with an English message; this
+// one says it in the program's language, through the message boxes of the program.
+class FileDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override
+    {
+        const FileMode mode = fileMode();
+        if (mode == ExistingFile || mode == ExistingFiles || mode == Directory) {
+            for (const QString& path : selectedFiles()) {
+                if (QFileInfo::exists(path))
+                    continue;
+                const QString what = mode == Directory ? QStringLiteral("找不到文件夹。")
+                                                       : QStringLiteral("找不到文件。");
+                msgBox(QFileInfo(path).fileName() + QLatin1Char('\n') + what
+                           + QStringLiteral("\n请检查名称是否正确后再试一次。"),
+                       OkOnly + Exclamation, windowTitle(), this);
+                return;
+            }
+        }
+        QFileDialog::accept();
+    }
+};
+
+} // namespace
+
 CommDialog& CommDialog::shared()
 {
     static CommDialog instance;
@@ -103,7 +132,7 @@ CommDialog::Choice CommDialog::runFileDialog(int kind, int flags)
                 && QFileInfo(c.files[0]).suffix().isEmpty())
                 c.files[0] += QLatin1Char('.') + QString(DefaultExt).remove(QLatin1Char('.'));
         } else {
-            QFileDialog dialog(hwndOwner, DialogTitle, InitDir);
+            FileDialog dialog(hwndOwner, DialogTitle, InitDir);
             switch (kind) {
             case ChooseDir:
                 dialog.setFileMode(QFileDialog::Directory);
@@ -135,10 +164,21 @@ CommDialog::Choice CommDialog::runFileDialog(int kind, int flags)
                 if (!prefill.isEmpty())
                     dialog.selectFile(prefill);
             }
-            dialog.setLabelText(QFileDialog::Accept,
-                                kind == SaveFile ? QStringLiteral("保存") : QStringLiteral("打开"));
-            if (kind == ChooseDir)
-                dialog.setLabelText(QFileDialog::Accept, QStringLiteral("确定"));
+            // Qt's own dialog speaks English unless told otherwise; it gets the texts of
+            // the program's language, and a title when the caller gives none.
+            if (DialogTitle.isEmpty())
+                dialog.setWindowTitle(kind == SaveFile    ? QStringLiteral("另存为")
+                                      : kind == ChooseDir ? QStringLiteral("浏览文件夹")
+                                                          : QStringLiteral("打开"));
+            dialog.setLabelText(QFileDialog::LookIn, kind == SaveFile ? QStringLiteral("保存在：")
+                                                                      : QStringLiteral("查找范围："));
+            dialog.setLabelText(QFileDialog::FileName, kind == ChooseDir ? QStringLiteral("文件夹：")
+                                                                         : QStringLiteral("文件名："));
+            dialog.setLabelText(QFileDialog::FileType, kind == SaveFile ? QStringLiteral("保存类型：")
+                                                                        : QStringLiteral("文件类型："));
+            dialog.setLabelText(QFileDialog::Accept, kind == SaveFile    ? QStringLiteral("保存")
+                                                     : kind == ChooseDir ? QStringLiteral("确定")
+                                                                         : QStringLiteral("打开"));
             dialog.setLabelText(QFileDialog::Reject, QStringLiteral("取消"));
             if (dialog.exec() == QDialog::Accepted) {
                 c.files = dialog.selectedFiles();

@@ -281,6 +281,7 @@ void ZorvoButton::mousePressEvent(QMouseEvent* e)
 {
     if (state_ == 3)
         return;
+    held_ |= e->button();
     const QPoint pos = e->position().toPoint();
     emit MouseDown(buttonCode(e->button()), shiftCode(e->modifiers()), pos.x(), pos.y());
     setFocus(Qt::MouseFocusReason);
@@ -302,14 +303,19 @@ void ZorvoButton::mousePressEvent(QMouseEvent* e)
 
 void ZorvoButton::mouseReleaseEvent(QMouseEvent* e)
 {
-    if (state_ == 3)
+    // Qt hands the release to the widget that got the press even when that press was
+    // refused; a button enabled while the mouse was held down must not come up pressed.
+    const bool held = held_ & e->button();
+    held_ &= ~e->button();
+    if (state_ == 3 || !held)
         return;
     const QPoint pos = e->position().toPoint();
     emit MouseUp(buttonCode(e->button()), shiftCode(e->modifiers()), pos.x(), pos.y());
     setFocus(Qt::MouseFocusReason);
     if (e->button() != Qt::LeftButton || mode_ == ToggleMode || (mode_ == LatchMode && down_))
         return;
-    press(-1);
+    // A push button always comes up, even when a window set its State while it was held.
+    press(mode_ == PushMode ? 0 : -1);
     setState(down_ ? 2 : 0);
     emit Click();
 }

@@ -104,6 +104,7 @@ private:
     QPixmap picture_, downPicture_, disabledPicture_;
     bool down_ = false;       // the inner box's value
     bool raised_ = false;     // the edge shows the raised colours
+    Qt::MouseButtons held_;   // buttons pressed on the button while it was enabled
     QTimer hoverTimer_;
 };
 

@@ -3,6 +3,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
+#include <QTextLayout>
+#include <QtMath>
 
 namespace ui {
 
@@ -31,6 +33,21 @@ QString tabCaptionOf(const QString& allCaption, int i)
     const QString c = i < parts.size() ? parts[i] : QString();
     return c.isEmpty() ? QStringLiteral("Tab ") + QString::number(i) : c;
 }
+
+namespace {
+
+// Height of the line a caption is drawn in. Glyphs the font lacks (Chinese in a Latin
+// font) come from a fallback font whose line is often taller than the font's own.
+int captionLineHeight(const QString& text, const QFont& font)
+{
+    QTextLayout layout(text.isEmpty() ? QStringLiteral("Tab") : text, font);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    return line.isValid() ? qCeil(line.height()) : QFontMetrics(font).height();
+}
+
+} // namespace
 
 namespace detail {
 
@@ -221,9 +238,7 @@ void ZorvoTab::selectTab(int k)
         const int w = column == tabsPerRow_ - 1 ? width() - left : cell + 1;
         tab->setGeometry(left, row * rowHeight, w, rowHeight);
         tab->setProperty("Tag", row == 0 ? QStringLiteral("isTop") : QString());
-        // 5 pixels down, unless the caption font is too tall for the rest of the tab.
-        const int labelTop = qBound(0, rowHeight - QFontMetrics(TabCapFont()).height(), 5);
-        tab->label()->setGeometry(0, labelTop, w, rowHeight);
+        tab->label()->setGeometry(0, 5, w, rowHeight);
         tab->setCurrent(i == k);
     }
     // Lower-numbered tabs in front: their overlapping pixel wins.
@@ -239,6 +254,9 @@ void ZorvoTab::selectTab(int k)
         pal.setColor(QPalette::WindowText, i == k ? TabCapColor() : grey);
         label->setPalette(pal);
         label->setFont(i == k ? TabCapFont() : font());
+        // 5 pixels down, unless the caption's line is too tall for the rest of the tab.
+        const int top = qBound(0, rowHeight - captionLineHeight(label->text(), label->font()), 5);
+        label->move(0, top);
         parts << label->text();
     }
     allCaption_ = parts.join(tabCaptionSeparator) + tabCaptionSeparator;

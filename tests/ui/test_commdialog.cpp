@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTest>
@@ -231,7 +233,11 @@ TEST_F(RealDialogTest, OpensOneFileWithTheChosenFilter)
     QStringList filters;
     QString selected;
     QFileDialog::FileMode mode{};
+    QStringList texts;
     whenDialogShows([&](QFileDialog* d) {
+        texts = QStringList{d->windowTitle(), d->labelText(QFileDialog::LookIn),
+                            d->labelText(QFileDialog::FileName), d->labelText(QFileDialog::FileType),
+                            d->labelText(QFileDialog::Accept), d->labelText(QFileDialog::Reject)};
         filters = d->nameFilters();
         selected = d->selectedNameFilter();
         mode = d->fileMode();
@@ -242,6 +248,9 @@ TEST_F(RealDialogTest, OpensOneFileWithTheChosenFilter)
     EXPECT_EQ(filters, QStringList({QStringLiteral("视频 (*.flv)"), QStringLiteral("音乐 (*.mp3)")}));
     EXPECT_EQ(selected, QStringLiteral("音乐 (*.mp3)"));
     EXPECT_EQ(mode, QFileDialog::ExistingFile);
+    EXPECT_EQ(texts, QStringList({QStringLiteral("打开"), QStringLiteral("查找范围："),
+                                  QStringLiteral("文件名："), QStringLiteral("文件类型："),
+                                  QStringLiteral("打开"), QStringLiteral("取消")}));
     EXPECT_EQ(dlg.FileExt(), "mp3");
     EXPECT_EQ(dlg.FilterIndex(), 2);
 }
@@ -261,6 +270,41 @@ TEST_F(RealDialogTest, OpensSeveralFilesAndCancels)
     EXPECT_EQ(dlg.ShowOpen(), "");
 }
 
+TEST_F(RealDialogTest, AMissingNameIsRefusedInChinese)
+{
+    // Type a name that is not there, read the refusal, then leave the dialog.
+    QString refusal;
+    int step = 0, ticks = 0;
+    QTimer timer;
+    timer.setInterval(20);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        QWidget* w = QApplication::activeModalWidget();
+        if (++ticks > 500 && w) {
+            QMetaObject::invokeMethod(w, "reject");
+            return;
+        }
+        if (auto* box = qobject_cast<QMessageBox*>(w)) {
+            refusal = box->text();
+            box->buttons().first()->click();
+            step = 2;
+        } else if (auto* d = qobject_cast<QFileDialog*>(w)) {
+            if (step == 0) {
+                typeName(d, "missing.flv");
+                // Queued: the refusal's own loop must not run inside this timer's tick.
+                QMetaObject::invokeMethod(d, "accept", Qt::QueuedConnection);
+                step = 1;
+            } else if (step == 2) {
+                d->reject();
+                step = 3;
+            }
+        }
+    });
+    timer.start();
+    EXPECT_EQ(dlg.ShowOpen(), "");
+    EXPECT_EQ(step, 3);
+    EXPECT_EQ(refusal, QStringLiteral("missing.flv\n找不到文件。\n请检查名称是否正确后再试一次。"));
+}
+
 TEST_F(RealDialogTest, LoweredFlagsAcceptANewName)
 {
     dlg.FlagsOpen = ui::dlgflags::OpenAnyName;
@@ -274,14 +318,32 @@ TEST_F(RealDialogTest, LoweredFlagsAcceptANewName)
     EXPECT_EQ(mode, QFileDialog::AnyFile);
 }
 
+TEST_F(RealDialogTest, SavesUnderATitledDialog)
+{
+    dlg.DialogTitle = QStringLiteral("储存剪辑");
+    QStringList texts;
+    whenDialogShows([&](QFileDialog* d) {
+        texts = QStringList{d->windowTitle(), d->labelText(QFileDialog::LookIn),
+                            d->labelText(QFileDialog::FileType), d->labelText(QFileDialog::Accept)};
+        typeName(d, "new.flv");
+        QMetaObject::invokeMethod(d, "accept");
+    });
+    EXPECT_EQ(dlg.ShowSave(), dir.filePath("new.flv"));
+    EXPECT_EQ(texts, QStringList({QStringLiteral("储存剪辑"), QStringLiteral("保存在："),
+                                  QStringLiteral("保存类型："), QStringLiteral("保存")}));
+}
+
 TEST_F(RealDialogTest, ChoosesAFolder)
 {
     QDir(dir.path()).mkdir("sub");
+    QString title;
     whenDialogShows([&](QFileDialog* d) {
+        title = d->windowTitle();
         typeName(d, "sub");
         QMetaObject::invokeMethod(d, "accept");
     });
     EXPECT_EQ(dlg.ShowDir(), dir.filePath("sub") + "/");
+    EXPECT_EQ(title, QStringLiteral("浏览文件夹"));
 }
 
 } // namespace

@@ -58,6 +58,31 @@ TEST_F(ZorvoButtonTest, DisabledButtonRaisesNothingAndShowsItsDisabledPicture)
     EXPECT_EQ(clicks.count(), 1);
 }
 
+TEST_F(ZorvoButtonTest, StateSetWhileTheMouseIsHeldLeavesNoButtonStuckDown)
+{
+    QSignalSpy clicks(button, &ZorvoButton::Click);
+    QSignalSpy ups(button, &ZorvoButton::MouseUp);
+    button->setState(3);
+    press();
+    button->setState(0);
+    release();
+    EXPECT_EQ(clicks.count(), 0);
+    EXPECT_EQ(ups.count(), 0);
+    EXPECT_EQ(button->State(), 0);
+    EXPECT_FALSE(button->isDown());
+    click();
+    EXPECT_EQ(clicks.count(), 1);
+    EXPECT_EQ(button->State(), 0);
+
+    // Set back to up by a window while held: the release still brings it up.
+    press();
+    button->setState(0);
+    release();
+    EXPECT_EQ(clicks.count(), 2);
+    EXPECT_EQ(button->State(), 0);
+    EXPECT_FALSE(button->isDown());
+}
+
 TEST_F(ZorvoButtonTest, PushButtonClicksOnReleaseOnly)
 {
     QStringList order;

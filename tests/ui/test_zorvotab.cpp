@@ -1,5 +1,6 @@
 #include "ui/ZorvoTab.h"
 
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -55,6 +56,37 @@ TEST(ZorvoTab, CaptionsSplitAtTheSeparator)
     EXPECT_EQ(tab.TabCaption(), QStringLiteral("播放清单二"));
     EXPECT_EQ(tab.All_Caption(), QStringLiteral("A≡播放清单二≡Tab 2≡"));
     EXPECT_EQ(ui::tabCaptionOf(QStringLiteral("A≡"), 7), "Tab 7");
+}
+
+// Lowest row of a caption's ink, in the tab's own coordinates (-1 when none).
+int inkBottomInTab(QLabel* label)
+{
+    const QImage img = label->grab().toImage();
+    const int ground = qGray(img.pixel(0, 0));
+    for (int y = img.height() - 1; y >= 0; --y)
+        for (int x = 0; x < img.width(); ++x)
+            if (qAbs(qGray(img.pixel(x, y)) - ground) > 30)
+                return label->y() + y;
+    return -1;
+}
+
+TEST(ZorvoTab, ChineseCaptionsAreNotCutOffAtTheBottomOfTheirTab)
+{
+    QWidget host;
+    host.resize(440, 200);
+    auto* tab = new ZorvoTab(&host);
+    tab->setGeometry(0, 0, 420, 180);
+    tab->setTabs(5);
+    tab->setAll_Caption(QStringLiteral("播放清单一≡播放清单二≡合并清单≡分割≡截图≡"));
+    tab->setTabNow(1);
+    host.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+    for (int i = 0; i < 5; ++i) {
+        const int bottom = inkBottomInTab(tab->picTabCap(i)->label());
+        EXPECT_GT(bottom, 0) << i;
+        // The tab's last pixel row is its edge; the caption ends above it.
+        EXPECT_LT(bottom, ZorvoTab::rowHeight - 1) << i;
+    }
 }
 
 TEST(ZorvoTab, ChangesOfTheCurrentTabRaiseClickWithThePreviousOne)
