@@ -33,8 +33,9 @@ public:
 
     // ---- Start-up and shutdown ----------------------------------------------------------
     // Runs the start-up sequence after the single-instance check; commandLine is the file
-    // to play (may be empty).
-    void Form_Load(const QString& commandLine);
+    // to play (may be empty). The splash window, when there is one, is closed once the
+    // command line has been played.
+    void Form_Load(const QString& commandLine, QWidget* splash = nullptr);
     // The running copy receives a second start's command line.
     void Form_LinkExecute(const QString& commandLine);
     // "结束 ( 储存设定 )" (0) and "结束 ( 不储存设定 )" (1).
@@ -153,6 +154,7 @@ private:
     void continueList(int direction, bool force);
     bool nothingFollows();
     void stepListItem(int direction);
+    void enableMoveButtons(int index, int count);
     void openCaptureDevice(const QString& fn);
     void enableFileMenus(bool on);
     void showTimeLabels(bool show);
@@ -207,6 +209,7 @@ private:
     bool resizeSuppressed_ = false;
     bool closing_ = false;
     bool saveOnExit_ = true;
+    bool videoClick_ = false;   // a left press on the video plays and pauses (set at the end of start-up)
     QString settingsFolder_;
     settings::Loaded loaded_;   // what was read at start, for the values other windows own
 

@@ -8,6 +8,7 @@
 #include "app/mdlZorvoFLV.h"
 #include "common/TestMedia.h"
 #include "media/MciSend.h"
+#include "player/PlayerLogic.h"
 #include "player/frmMain.h"
 #include "tools/mdlTools.h"
 #include "workspace/frmList.h"
@@ -16,6 +17,7 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QMenuBar>
@@ -112,8 +114,9 @@ TEST_F(PlayerWindow, UnplayableFilesAreReported)
     const ui::Shown& box = ui::shownBoxes()[0];
     EXPECT_EQ(box.title, QStringLiteral("错误讯息"));
     EXPECT_EQ(box.style, ui::OkCancel) << "an .flv offers the codec help";
-    EXPECT_TRUE(box.text.startsWith(QStringLiteral("出现错误，无法播放指定的档案：\r\n") +
-                                    testmedia::path(testmedia::Garbage)));
+    bool withHelp = false;
+    EXPECT_EQ(box.text, playerLogic::playErrorText(testmedia::path(testmedia::Garbage),
+                                                   QStringLiteral("出现错误，无法播放指定的档案："), withHelp));
     EXPECT_EQ(playerState, Stopped);
 
     ui::clearShownBoxes();
@@ -169,6 +172,8 @@ TEST_F(PlayerWindow, ARepeatedListStartsOverAfterItsLastItem)
         << playerState << " origin " << playOrigin << " " << window->statusText().toStdString();
     EXPECT_EQ(list->lstMn[0]->currentRow(), 0);
     EXPECT_EQ(playOrigin, OriginList);
+    EXPECT_EQ(list->mbMove[0]->State(), 3) << "the first item cannot move up";
+    EXPECT_EQ(list->mbMove[1]->State(), 0);
 
     listPlayMode = 0; // single file: the list stops after this item
     window->mci().setCurFrame(window->mci().getTotalFrames() - 10, true);
@@ -337,4 +342,80 @@ TEST_F(PlayerWindow, SettingsWrittenAtExitReadBackTheSame)
     EXPECT_EQ(stepMode, 2);
     EXPECT_FALSE(again.mnuKeepWH->isChecked());
     again.mnuEnd_Click(1);
+}
+
+TEST_F(PlayerWindow, OnlyAClickOnTheVideoPlaysAndPauses)
+{
+    play(testmedia::Flv1Mp3);
+    QWidget* area = window->videoArea();
+    // A press on the panel (the status line, the box around the buttons) changes nothing.
+    for (int dy : {20, 30}) {
+        QWidget* target = area->childAt(QPoint(60, window->videoAreaHeight + dy));
+        ASSERT_NE(target, nullptr) << dy;
+        ASSERT_EQ(qobject_cast<ui::ZorvoButton*>(target), nullptr) << dy;
+        QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(area, QPoint(60, window->videoAreaHeight + dy)));
+        EXPECT_EQ(playerState, Playing) << "a press on the panel at " << dy;
+    }
+    QTest::mouseClick(area, Qt::LeftButton, {}, QPoint(60, 40));
+    EXPECT_EQ(playerState, Paused);
+    QTest::mouseClick(area, Qt::LeftButton, {}, QPoint(60, 40));
+    EXPECT_EQ(playerState, Playing);
+}
+
+TEST_F(PlayerWindow, NarrowWindowsHideTheItemButtonsAndEscMaximises)
+{
+    window->show();
+    window->resize(330, 300);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(window->mbNextItem->isVisible());
+    EXPECT_FALSE(window->mbLastItem->isVisible());
+    EXPECT_EQ(window->mbRngStart->x(), window->mbForward->x() + window->mbForward->width() + 5);
+    EXPECT_GT(window->mbRngEnd->x(), window->mbRngStart->x());
+    auto clearOfSoundBox = [&] {
+        return window->mbRngEnd->mapTo(window.get(), QPoint(window->mbRngEnd->width(), 0)).x() <
+               window->mbSound->mapTo(window.get(), QPoint()).x();
+    };
+    EXPECT_TRUE(clearOfSoundBox());
+    window->resize(376, 300); // about where the item buttons come back
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(clearOfSoundBox());
+
+    window->resize(600, 300);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(window->mbNextItem->isVisible());
+    EXPECT_EQ(window->mbRngStart->x(), window->mbNextItem->x() + window->mbNextItem->width() + 5);
+
+    window->Form_KeyDown(27, 0);
+    EXPECT_TRUE(waitFor([&] { return window->isMaximized(); }, 3000));
+    window->Form_KeyDown(27, 0);
+    EXPECT_TRUE(waitFor([&] { return !window->isMaximized(); }, 3000));
+}
+
+TEST_F(PlayerWindow, ExitWithoutSavingLeavesTheFilesAndTheCloseBoxSaves)
+{
+    const QString ini = folder.file(settings::settingsFileName);
+    const QString lists = folder.file(QStringLiteral("List.ini"));
+    auto contents = [](const QString& file) {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+    };
+    // Files as another version might have left them.
+    for (const QString& file : {ini, lists}) {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("KeepWH=False\r\n");
+    }
+    window->mnuEnd_Click(1);
+    EXPECT_EQ(contents(ini), QByteArray("KeepWH=False\r\n"));
+    EXPECT_EQ(contents(lists), QByteArray("KeepWH=False\r\n"));
+
+    frmMain again;
+    again.setSettingsFolder(folder.path());
+    again.Form_Load(QString());
+    EXPECT_FALSE(again.mnuKeepWH->isChecked()) << "read at start";
+    again.mnuKeepWH->setChecked(true);
+    again.close(); // the close box
+    EXPECT_TRUE(contents(ini).startsWith("MainRect="));
+    EXPECT_TRUE(contents(ini).contains("\r\nKeepWH=True\r\n"));
+    EXPECT_TRUE(QString::fromUtf8(contents(lists)).contains(QStringLiteral("0‖清单编号‖")));
 }
