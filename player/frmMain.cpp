@@ -465,6 +465,9 @@ settings::Settings frmMain::currentSettings() const
     if (list_) {
         settings::ListStore unused;
         list_->collectSettings(s, unused);
+    } else if (!loaded_.report.listRectApplied) {
+        // A workspace not opened in this run keeps the place it would have been given.
+        s.listPos = (normal.topLeft() + QPoint(30, 30)) * twipsPerPixel;
     }
     return s;
 }

@@ -333,6 +333,8 @@ TEST_F(PlayerWindow, SettingsWrittenAtExitReadBackTheSame)
     EXPECT_EQ(back.stepMode, 2);
     EXPECT_EQ(back.stepValues, (std::array<int, 3>{3, 9, 40}));
     EXPECT_EQ(back.playSetting, 2);
+    EXPECT_EQ(back.listPos, QPoint(written.mainRect[0] + 30 * 15, written.mainRect[1] + 30 * 15))
+        << "the workspace, never opened, keeps its place beside the player";
 
     // A new window reads them and lands on the same rectangle.
     frmMain again;
