@@ -1104,24 +1104,33 @@ void frmMain::setStepToolTips()
 
 void frmMain::mnuSpeed_Click(int Index)
 {
+    // The menu has already toggled the item chosen; a refused entry puts the marks back.
+    auto checkItem = [this](int item) {
+        for (QAction* a : mnuSpeed)
+            if (a)
+                a->setChecked(a == mnuSpeed[item]);
+    };
     int speed = 0;
     if (Index >= 0 && Index < playerLogic::speedItemCount) {
         speed = playerLogic::speedOfItem(Index);
     } else {
         pausePrFn();
         const QString input = ui::inputBox(playerLogic::customSpeedPrompt(), QString(), QStringLiteral("100"), this);
-        if (input.isEmpty())
+        if (input.isEmpty()) {
+            checkItem(speedItem_);
             return;
+        }
         const std::optional<int> v = playerLogic::parseCustomSpeed(input);
         if (!v) {
             ui::msgBox(playerLogic::customSpeedError, ui::OkOnly, QStringLiteral("错误讯息"), this);
+            checkItem(speedItem_);
             return;
         }
         speed = *v;
+        Index = playerLogic::customSpeedItem;
     }
-    for (QAction* a : mnuSpeed)
-        if (a)
-            a->setChecked(a == mnuSpeed[Index]);
+    checkItem(Index);
+    speedItem_ = Index;
     speedTag_ = speed;
     mci_.setSpeed(speed);
 }

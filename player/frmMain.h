@@ -201,6 +201,7 @@ private:
     double totalSecondsTag_ = 0;
     int curTimeMode_ = 2;       // fields of the total's time text
     int speedTag_ = 1000;
+    int speedItem_ = 4;         // the speed item checked
     bool hsbEnabled_ = false;
     bool thumbDragging_ = false;
     double dragGrabX_ = 0;

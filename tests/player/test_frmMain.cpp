@@ -253,6 +253,18 @@ TEST_F(PlayerWindow, StepValuesAndCustomSpeedAreChecked)
     ASSERT_EQ(ui::shownBoxes().size(), 2u);
     EXPECT_EQ(ui::shownBoxes()[1].text, QStringLiteral("你输入了错误范围的播放速度！"));
     EXPECT_EQ(window->speedPerMille(), 1500);
+
+    // Through the menu: a refused or cancelled entry leaves the check mark where it was.
+    window->mnuSpeed[2]->trigger();
+    EXPECT_EQ(window->speedPerMille(), 500);
+    for (const char* entry : {"250", ""}) {
+        answers.thenText(QString::fromUtf8(entry));
+        window->mnuSpeed[10]->trigger();
+        EXPECT_FALSE(window->mnuSpeed[10]->isChecked()) << entry;
+        EXPECT_TRUE(window->mnuSpeed[2]->isChecked()) << entry;
+    }
+    window->mnuSpeed[2]->trigger(); // choosing the checked item again keeps it checked
+    EXPECT_TRUE(window->mnuSpeed[2]->isChecked());
 }
 
 TEST_F(PlayerWindow, SpacePlaysPausesAndResumes)
