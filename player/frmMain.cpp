@@ -369,7 +369,11 @@ void frmMain::Form_Load(const QString& commandLine, QWidget* splash)
 
     lblFnName->clear();
     showVolume(true);
-    picAssIcon->setPixmap(QApplication::windowIcon().pixmap(16, 16));
+    // The program's own icon; a desktop whose theme has none gets the play picture.
+    QPixmap own = QApplication::windowIcon().pixmap(16, 16);
+    if (own.isNull())
+        own = ui::icon(ui::IconId::Play).pixmap(16, 16);
+    picAssIcon->setPixmap(own);
 
     mci_.closeMCI(playerAlias);
     mci_.closeMCI(captureAlias);
@@ -1487,7 +1491,8 @@ void frmMain::layoutControls()
     }
     picRngBk->resize(trackWidth, picRngBk->height());
 
-    if (picNote->isVisible())
+    // Not hidden rather than visible: the first layout runs before the window is shown.
+    if (!picNote->isHidden())
         picNote->move((W - picNote->width()) / 2,
                       std::max(0, (picFrame_->height() - picNote->height() - panelHeight) / 2));
 

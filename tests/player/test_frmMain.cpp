@@ -433,3 +433,18 @@ TEST_F(PlayerWindow, ExitWithoutSavingLeavesTheFilesAndTheCloseBoxSaves)
     EXPECT_TRUE(contents(ini).contains("\r\nKeepWH=True\r\n"));
     EXPECT_TRUE(QString::fromUtf8(contents(lists)).contains(QStringLiteral("0‖清单编号‖")));
 }
+
+TEST_F(PlayerWindow, TheStartHintSitsInTheMiddleOfTheVideoArea)
+{
+    // A window that is not resized after it comes up (no window manager to do it).
+    frmMain fresh;
+    fresh.setSettingsFolder(folder.path());
+    fresh.Form_Load(QString());
+    QCoreApplication::processEvents();
+    QWidget* note = fresh.findChild<QWidget*>(QStringLiteral("picNote"));
+    ASSERT_NE(note, nullptr);
+    ASSERT_TRUE(note->isVisible());
+    EXPECT_NEAR(note->geometry().center().x(), fresh.videoArea()->width() / 2, 2);
+    EXPECT_NEAR(note->geometry().center().y(), (fresh.videoArea()->height() - 69) / 2, 2);
+    fresh.mnuEnd_Click(1);
+}
