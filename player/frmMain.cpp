@@ -1312,8 +1312,8 @@ void frmMain::mousePressEvent(QMouseEvent* event)
 {
     // Presses that the panel's boxes and labels leave unhandled come here too: only the
     // video area plays and pauses.
-    if (event->button() == Qt::LeftButton && videoClick_ &&
-        picFrame_->mapFrom(this, event->position().toPoint()).y() < videoAreaHeight)
+    const int y = picFrame_->mapFrom(this, event->position().toPoint()).y();
+    if (event->button() == Qt::LeftButton && videoClick_ && y >= 0 && y < videoAreaHeight)
         Form_KeyDown(32, 0);
     QMainWindow::mousePressEvent(event);
 }
