@@ -384,7 +384,8 @@ void frmMain::Form_Load(const QString& commandLine, QWidget* splash)
 
     if (hasMoreTypesMarker())
         moreEditableTypes = moreEditableList;
-    const bool firstRun = !FileObject::instance().FileExists(settingsFolder_ + settings::settingsFileName);
+    const bool firstRun =
+        !FileObject::instance().FileExists(withTrailingSeparator(settingsFolder_) + settings::settingsFileName);
     resizeSuppressed_ = true;
     loaded_ = settings::loadSettings(settingsFolder_);
     applySettings(loaded_);

@@ -17,11 +17,13 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QTest>
+#include <QUrl>
 
 using namespace mdlZorvoFLV;
 
@@ -39,6 +41,17 @@ bool waitFor(F cond, int ms = 15000)
     }
     return true;
 }
+
+// Takes the files the program hands to the desktop instead of opening them.
+class OpenedFiles : public QObject {
+    Q_OBJECT
+public:
+    OpenedFiles() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "open"); }
+    ~OpenedFiles() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+    QStringList files;
+public slots:
+    void open(const QUrl& url) { files << url.toLocalFile(); }
+};
 
 class PlayerWindow : public ::testing::Test {
 protected:
@@ -448,3 +461,48 @@ TEST_F(PlayerWindow, TheStartHintSitsInTheMiddleOfTheVideoArea)
     EXPECT_NEAR(note->geometry().center().y(), (fresh.videoArea()->height() - 69) / 2, 2);
     fresh.mnuEnd_Click(1);
 }
+
+TEST_F(PlayerWindow, TheFirstStartOpensTheHelpAndAnFlvErrorOffersTheCodecNote)
+{
+    OpenedFiles opened;
+    const QString savedFolder = programFolder;
+    testmedia::TempDir program;
+    programFolder = program.path() + u'/';
+    testmedia::TempDir settingsHere;
+    {
+        QFile help(program.file(QStringLiteral("Zorvo.FLV.chm")));
+        ASSERT_TRUE(help.open(QIODevice::WriteOnly));
+    }
+    {
+        frmMain first;
+        first.setSettingsFolder(settingsHere.path());
+        first.Form_Load(QString());
+        EXPECT_EQ(opened.files, QStringList{program.file(QStringLiteral("Zorvo.FLV.chm"))}) << "no settings yet";
+        first.mnuEnd_Click(0);
+    }
+    opened.files.clear();
+    {
+        frmMain second;
+        second.setSettingsFolder(settingsHere.path());
+        second.Form_Load(QString());
+        EXPECT_TRUE(opened.files.isEmpty()) << "the settings file is there now";
+
+        // OK on the error box of an .flv opens the codec note, or says it is missing.
+        ui::clearShownBoxes();
+        answers.then(ui::Ok).then(ui::Ok);
+        second.playSingle(testmedia::path(testmedia::Garbage), false);
+        ASSERT_EQ(ui::shownBoxes().size(), 2u);
+        EXPECT_EQ(ui::shownBoxes()[1].text, QStringLiteral("找不到说明档 Zuvud.ODI.vur！"));
+        EXPECT_EQ(ui::shownBoxes()[1].title, QStringLiteral("注意事项"));
+        QFile note(program.file(QStringLiteral("Zuvud.ODI.vur")));
+        ASSERT_TRUE(note.open(QIODevice::WriteOnly));
+        note.close();
+        answers.then(ui::Ok);
+        second.playSingle(testmedia::path(testmedia::Garbage), false);
+        EXPECT_EQ(opened.files, QStringList{note.fileName()});
+        second.mnuEnd_Click(1);
+    }
+    programFolder = savedFolder;
+}
+
+#include "test_frmMain.moc"
