@@ -7,6 +7,7 @@
 #include "app/TextFile.h"
 #include "app/mdlZorvoFLV.h"
 #include "common/TestMedia.h"
+#include "media/MainVol.h"
 #include "media/MciSend.h"
 #include "player/PlayerLogic.h"
 #include "player/frmMain.h"
@@ -57,6 +58,15 @@ class PlayerWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // A software mixer, set up before the program's first look for one.
+        static testmedia::TempDir alsa;
+        if (qEnvironmentVariableIsEmpty("ALSA_CONFIG_PATH")) {
+            QFile conf(alsa.file(QStringLiteral("asound.conf")));
+            ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+            conf.write("ctl_type.zorvotest { lib \"" ZORVO_TEST_ALSA_PLUGIN "\" }\nctl.default { type zorvotest }\n");
+            conf.close();
+            qputenv("ALSA_CONFIG_PATH", conf.fileName().toLocal8Bit());
+        }
         playerState = Stopped;
         playOrigin = OriginNone;
         listPlayMode = 0;
@@ -503,6 +513,31 @@ TEST_F(PlayerWindow, TheFirstStartOpensTheHelpAndAnFlvErrorOffersTheCodecNote)
         second.mnuEnd_Click(1);
     }
     programFolder = savedFolder;
+}
+
+TEST_F(PlayerWindow, TheVolumeSliderAndTheMuteButtonActOnTheMixer)
+{
+    media::MainVol& vol = media::MainVol::shared();
+    ASSERT_TRUE(vol.hasMixer());
+    ASSERT_EQ(vol.MaxMainVolume(), 87);
+    window->picVolSdr_MouseDown(Qt::LeftButton, 0);
+    EXPECT_EQ(vol.MainVolume(), 0);
+    window->picVolSdr_MouseDown(Qt::LeftButton, 5000);
+    EXPECT_EQ(vol.MainVolume(), 87) << "a press past the slider's end is its end";
+    window->picVolSdr_MouseDown(Qt::RightButton, 0);
+    EXPECT_EQ(vol.MainVolume(), 87) << "only the left button";
+
+    play(testmedia::Flv1Mp3);
+    QTest::mouseClick(window->mbSound, Qt::LeftButton);
+    EXPECT_TRUE(vol.MainMute());
+    EXPECT_EQ(window->mbSound->State(), 2);
+    QTest::mouseClick(window->mbSound, Qt::LeftButton);
+    EXPECT_FALSE(vol.MainMute());
+    EXPECT_EQ(window->mbSound->State(), 0);
+
+    // A file without sound has nothing to mute.
+    window->playSingle(testmedia::path(testmedia::SilentFlv), false);
+    EXPECT_EQ(window->mbSound->State(), 3);
 }
 
 #include "test_frmMain.moc"
