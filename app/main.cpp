@@ -65,7 +65,6 @@ int main(int argc, char** argv)
         std::signal(SIGTERM, onTerminate);
         std::signal(SIGINT, onTerminate);
     }
-    window.Form_Load(commandLine);
-    splash.close();
+    window.Form_Load(commandLine, &splash);
     return app.exec();
 }

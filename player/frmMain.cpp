@@ -14,6 +14,7 @@
 #include "ui/MsgBox.h"
 #include "ui/SmallDialogs.h"
 #include "ui/ZorvoButton.h"
+#include "tools/frmBuzy.h"
 #include "tools/mdlTools.h"
 #include "workspace/frmList.h"
 #include "workspace/mdlLineFormat.h"
@@ -358,7 +359,7 @@ void frmMain::buildPanel()
 
 // ---- Start-up and shutdown ----------------------------------------------------------------
 
-void frmMain::Form_Load(const QString& commandLine)
+void frmMain::Form_Load(const QString& commandLine, QWidget* splash)
 {
     setWindowTitle(mainTitle());
     if (programFolder.isEmpty())
@@ -368,7 +369,11 @@ void frmMain::Form_Load(const QString& commandLine)
 
     lblFnName->clear();
     showVolume(true);
-    picAssIcon->setPixmap(QApplication::windowIcon().pixmap(16, 16));
+    // The program's own icon; a desktop whose theme has none gets the play picture.
+    QPixmap own = QApplication::windowIcon().pixmap(16, 16);
+    if (own.isNull())
+        own = ui::icon(ui::IconId::Play).pixmap(16, 16);
+    picAssIcon->setPixmap(own);
 
     mci_.closeMCI(playerAlias);
     mci_.closeMCI(captureAlias);
@@ -379,7 +384,8 @@ void frmMain::Form_Load(const QString& commandLine)
 
     if (hasMoreTypesMarker())
         moreEditableTypes = moreEditableList;
-    const bool firstRun = !FileObject::instance().FileExists(settingsFolder_ + settings::settingsFileName);
+    const bool firstRun =
+        !FileObject::instance().FileExists(withTrailingSeparator(settingsFolder_) + settings::settingsFileName);
     resizeSuppressed_ = true;
     loaded_ = settings::loadSettings(settingsFolder_);
     applySettings(loaded_);
@@ -400,6 +406,8 @@ void frmMain::Form_Load(const QString& commandLine)
 
     if (!commandLine.isEmpty())
         playSingle(commandLine, false);
+    if (splash)
+        splash->close();
 
     // The first start opens the help, when there is one.
     const QString helpPath = programFolder + QStringLiteral("Zorvo.FLV.chm");
@@ -408,6 +416,8 @@ void frmMain::Form_Load(const QString& commandLine)
 
     if (mnuStartList->isChecked())
         tmrStart.start();
+    // A developer's marker file in the program folder turns the click on the video off.
+    videoClick_ = !FileObject::instance().FileExists(programFolder + QStringLiteral("Zorvo.FLV.vbp"));
 }
 
 void frmMain::applySettings(const settings::Loaded& loaded)
@@ -442,7 +452,13 @@ void frmMain::applySettings(const settings::Loaded& loaded)
 settings::Settings frmMain::currentSettings() const
 {
     settings::Settings s = loaded_.settings;
-    const QRect normal = (isMaximized() || isMinimized()) ? normalGeometry() : QRect(pos(), size());
+    QRect normal(pos(), size());
+    if (isMaximized() || isMinimized()) {
+        // The normal geometry is the inner one; the stored position is the frame's, as move()
+        // takes it back.
+        normal = normalGeometry();
+        normal.translate(pos() - geometry().topLeft());
+    }
     s.mainRect = {normal.x() * twipsPerPixel, normal.y() * twipsPerPixel, normal.width() * twipsPerPixel,
                   normal.height() * twipsPerPixel};
     s.keepWH = mnuKeepWH->isChecked();
@@ -454,6 +470,9 @@ settings::Settings frmMain::currentSettings() const
     if (list_) {
         settings::ListStore unused;
         list_->collectSettings(s, unused);
+    } else if (!loaded_.report.listRectApplied) {
+        // A workspace not opened in this run keeps the place it would have been given.
+        s.listPos = (normal.topLeft() + QPoint(30, 30)) * twipsPerPixel;
     }
     return s;
 }
@@ -779,8 +798,10 @@ void frmMain::continueList(int direction, bool force)
             break;
         case 2: {
             const int next = playerLogic::moveListIndex(direction == 1 ? 1 : -1, list->currentRow(), count);
-            if (next >= 0 && next < count)
+            if (next >= 0 && next < count) {
                 list->setCurrentRow(next);
+                enableMoveButtons(next, count);
+            }
             playItem(QString());
             break;
         }
@@ -809,7 +830,20 @@ void frmMain::selectRnd()
     QListWidget* list = playFromBrowser && w ? w->Fn1 : playingList;
     if (!list || list->count() == 0)
         return;
-    list->setCurrentRow(static_cast<int>(QRandomGenerator::global()->bounded(list->count())));
+    const int index = static_cast<int>(QRandomGenerator::global()->bounded(list->count()));
+    list->setCurrentRow(index);
+    if (list != (w ? w->Fn1 : nullptr))
+        enableMoveButtons(index, list->count());
+}
+
+// The workspace's move-up and move-down buttons follow the item that plays next.
+void frmMain::enableMoveButtons(int index, int count)
+{
+    frmList* w = workspace(false);
+    if (!w)
+        return;
+    w->mbMove[0]->setState(index > 0 ? 0 : 3);
+    w->mbMove[1]->setState(index < count - 1 ? 0 : 3);
 }
 
 void frmMain::focusPlayer(bool force)
@@ -870,6 +904,8 @@ void frmMain::failPlay(QString& fn, bool onlyNewPlay)
     if (fn.isEmpty())
         fn = mci_.FileName();
     showTimeLabels(false);
+    if (frmBuzy* busy = frmBuzy::instance(); busy && busy->isVisible())
+        mdlTools::buzySateShow(toolHost(), false, nullptr);
     shareBnStop(true, true, false, true);
     lblFnName->setText(QStringLiteral("无法播放"));
     if (mnuSaveCap)
@@ -1073,24 +1109,33 @@ void frmMain::setStepToolTips()
 
 void frmMain::mnuSpeed_Click(int Index)
 {
+    // The menu has already toggled the item chosen; a refused entry puts the marks back.
+    auto checkItem = [this](int item) {
+        for (QAction* a : mnuSpeed)
+            if (a)
+                a->setChecked(a == mnuSpeed[item]);
+    };
     int speed = 0;
     if (Index >= 0 && Index < playerLogic::speedItemCount) {
         speed = playerLogic::speedOfItem(Index);
     } else {
         pausePrFn();
         const QString input = ui::inputBox(playerLogic::customSpeedPrompt(), QString(), QStringLiteral("100"), this);
-        if (input.isEmpty())
+        if (input.isEmpty()) {
+            checkItem(speedItem_);
             return;
+        }
         const std::optional<int> v = playerLogic::parseCustomSpeed(input);
         if (!v) {
             ui::msgBox(playerLogic::customSpeedError, ui::OkOnly, QStringLiteral("错误讯息"), this);
+            checkItem(speedItem_);
             return;
         }
         speed = *v;
+        Index = playerLogic::customSpeedItem;
     }
-    for (QAction* a : mnuSpeed)
-        if (a)
-            a->setChecked(a == mnuSpeed[Index]);
+    checkItem(Index);
+    speedItem_ = Index;
     speedTag_ = speed;
     mci_.setSpeed(speed);
 }
@@ -1244,11 +1289,11 @@ void frmMain::Form_KeyDown(int KeyCode, int Shift)
             stepBy(false, +1);
         break;
     case 38:
-        if (mbLastItem->State() < 2 && mbLastItem->isVisible())
+        if (mbLastItem->State() < 2)
             mbLastItem_Click();
         break;
     case 40:
-        if (mbNextItem->State() < 2 && mbNextItem->isVisible())
+        if (mbNextItem->State() < 2)
             mbNextItem_Click();
         break;
     case 32:
@@ -1266,7 +1311,10 @@ void frmMain::Form_KeyDown(int KeyCode, int Shift)
 
 void frmMain::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton)
+    // Presses that the panel's boxes and labels leave unhandled come here too: only the
+    // video area plays and pauses.
+    const int y = picFrame_->mapFrom(this, event->position().toPoint()).y();
+    if (event->button() == Qt::LeftButton && videoClick_ && y >= 0 && y < videoAreaHeight)
         Form_KeyDown(32, 0);
     QMainWindow::mousePressEvent(event);
 }
@@ -1323,7 +1371,8 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
             dragGrabX_ = me->position().x();
             return true;
         }
-        if (w->parentWidget() == picFrame_ && w != picPlusBk && w != picNote && me->button() == Qt::LeftButton) {
+        if (videoClick_ && w->parentWidget() == picFrame_ && w != picPlusBk && w != picNote &&
+            me->button() == Qt::LeftButton) {
             const QPoint p = w->mapTo(picFrame_, me->position().toPoint());
             if (p.y() < videoAreaHeight) {
                 Form_KeyDown(32, 0);
@@ -1443,20 +1492,26 @@ void frmMain::layoutControls()
     }
     picRngBk->resize(trackWidth, picRngBk->height());
 
-    if (picNote->isVisible())
+    // Not hidden rather than visible: the first layout runs before the window is shown.
+    if (!picNote->isHidden())
         picNote->move((W - picNote->width()) / 2,
                       std::max(0, (picFrame_->height() - picNote->height() - panelHeight) / 2));
 
-    if (2 * mbRngStart->width() + mbNextItem->x() + mbNextItem->width() + 5 > picSndBk->x()) {
+    // The mark buttons follow the item buttons when both fit left of the sound box, else
+    // the item buttons go and the mark buttons follow the step buttons.
+    constexpr int groupGap = 1 + 4;
+    constexpr int markGap = 2;
+    const int markRight = mbNextItem->x() + mbNextItem->width() + groupGap + 2 * mbRngStart->width() + markGap;
+    if (markRight + 2 > picSndBk->x()) {
         mbLastItem->hide();
         mbNextItem->hide();
-        mbRngStart->move(mbForward->x() + mbForward->width() + 1 + 4, mbRngStart->y());
+        mbRngStart->move(mbForward->x() + mbForward->width() + groupGap, mbRngStart->y());
     } else {
         mbLastItem->show();
         mbNextItem->show();
-        mbRngStart->move(mbNextItem->x() + mbNextItem->width() + 1 + 4, mbRngStart->y());
+        mbRngStart->move(mbNextItem->x() + mbNextItem->width() + groupGap, mbRngStart->y());
     }
-    mbRngEnd->move(mbRngStart->x() + mbRngStart->width() + 2, mbRngStart->y());
+    mbRngEnd->move(mbRngStart->x() + mbRngStart->width() + markGap, mbRngStart->y());
 }
 
 void frmMain::mnuKeepWH_Click() { myPutSize(false); }

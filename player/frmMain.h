@@ -33,8 +33,9 @@ public:
 
     // ---- Start-up and shutdown ----------------------------------------------------------
     // Runs the start-up sequence after the single-instance check; commandLine is the file
-    // to play (may be empty).
-    void Form_Load(const QString& commandLine);
+    // to play (may be empty). The splash window, when there is one, is closed once the
+    // command line has been played.
+    void Form_Load(const QString& commandLine, QWidget* splash = nullptr);
     // The running copy receives a second start's command line.
     void Form_LinkExecute(const QString& commandLine);
     // "结束 ( 储存设定 )" (0) and "结束 ( 不储存设定 )" (1).
@@ -153,6 +154,7 @@ private:
     void continueList(int direction, bool force);
     bool nothingFollows();
     void stepListItem(int direction);
+    void enableMoveButtons(int index, int count);
     void openCaptureDevice(const QString& fn);
     void enableFileMenus(bool on);
     void showTimeLabels(bool show);
@@ -199,6 +201,7 @@ private:
     double totalSecondsTag_ = 0;
     int curTimeMode_ = 2;       // fields of the total's time text
     int speedTag_ = 1000;
+    int speedItem_ = 4;         // the speed item checked
     bool hsbEnabled_ = false;
     bool thumbDragging_ = false;
     double dragGrabX_ = 0;
@@ -207,6 +210,7 @@ private:
     bool resizeSuppressed_ = false;
     bool closing_ = false;
     bool saveOnExit_ = true;
+    bool videoClick_ = false;   // a left press on the video plays and pauses (set at the end of start-up)
     QString settingsFolder_;
     settings::Loaded loaded_;   // what was read at start, for the values other windows own
 

@@ -7,7 +7,9 @@
 #include "app/TextFile.h"
 #include "app/mdlZorvoFLV.h"
 #include "common/TestMedia.h"
+#include "media/MainVol.h"
 #include "media/MciSend.h"
+#include "player/PlayerLogic.h"
 #include "player/frmMain.h"
 #include "tools/mdlTools.h"
 #include "workspace/frmList.h"
@@ -16,10 +18,13 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDesktopServices>
+#include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QTest>
+#include <QUrl>
 
 using namespace mdlZorvoFLV;
 
@@ -38,10 +43,30 @@ bool waitFor(F cond, int ms = 15000)
     return true;
 }
 
+// Takes the files the program hands to the desktop instead of opening them.
+class OpenedFiles : public QObject {
+    Q_OBJECT
+public:
+    OpenedFiles() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "open"); }
+    ~OpenedFiles() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+    QStringList files;
+public slots:
+    void open(const QUrl& url) { files << url.toLocalFile(); }
+};
+
 class PlayerWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // A software mixer, set up before the program's first look for one.
+        static testmedia::TempDir alsa;
+        if (qEnvironmentVariableIsEmpty("ALSA_CONFIG_PATH")) {
+            QFile conf(alsa.file(QStringLiteral("asound.conf")));
+            ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+            conf.write("ctl_type.zorvotest { lib \"" ZORVO_TEST_ALSA_PLUGIN "\" }\nctl.default { type zorvotest }\n");
+            conf.close();
+            qputenv("ALSA_CONFIG_PATH", conf.fileName().toLocal8Bit());
+        }
         playerState = Stopped;
         playOrigin = OriginNone;
         listPlayMode = 0;
@@ -112,8 +137,9 @@ TEST_F(PlayerWindow, UnplayableFilesAreReported)
     const ui::Shown& box = ui::shownBoxes()[0];
     EXPECT_EQ(box.title, QStringLiteral("错误讯息"));
     EXPECT_EQ(box.style, ui::OkCancel) << "an .flv offers the codec help";
-    EXPECT_TRUE(box.text.startsWith(QStringLiteral("出现错误，无法播放指定的档案：\r\n") +
-                                    testmedia::path(testmedia::Garbage)));
+    bool withHelp = false;
+    EXPECT_EQ(box.text, playerLogic::playErrorText(testmedia::path(testmedia::Garbage),
+                                                   QStringLiteral("出现错误，无法播放指定的档案："), withHelp));
     EXPECT_EQ(playerState, Stopped);
 
     ui::clearShownBoxes();
@@ -169,6 +195,8 @@ TEST_F(PlayerWindow, ARepeatedListStartsOverAfterItsLastItem)
         << playerState << " origin " << playOrigin << " " << window->statusText().toStdString();
     EXPECT_EQ(list->lstMn[0]->currentRow(), 0);
     EXPECT_EQ(playOrigin, OriginList);
+    EXPECT_EQ(list->mbMove[0]->State(), 3) << "the first item cannot move up";
+    EXPECT_EQ(list->mbMove[1]->State(), 0);
 
     listPlayMode = 0; // single file: the list stops after this item
     window->mci().setCurFrame(window->mci().getTotalFrames() - 10, true);
@@ -248,6 +276,18 @@ TEST_F(PlayerWindow, StepValuesAndCustomSpeedAreChecked)
     ASSERT_EQ(ui::shownBoxes().size(), 2u);
     EXPECT_EQ(ui::shownBoxes()[1].text, QStringLiteral("你输入了错误范围的播放速度！"));
     EXPECT_EQ(window->speedPerMille(), 1500);
+
+    // Through the menu: a refused or cancelled entry leaves the check mark where it was.
+    window->mnuSpeed[2]->trigger();
+    EXPECT_EQ(window->speedPerMille(), 500);
+    for (const char* entry : {"250", ""}) {
+        answers.thenText(QString::fromUtf8(entry));
+        window->mnuSpeed[10]->trigger();
+        EXPECT_FALSE(window->mnuSpeed[10]->isChecked()) << entry;
+        EXPECT_TRUE(window->mnuSpeed[2]->isChecked()) << entry;
+    }
+    window->mnuSpeed[2]->trigger(); // choosing the checked item again keeps it checked
+    EXPECT_TRUE(window->mnuSpeed[2]->isChecked());
 }
 
 TEST_F(PlayerWindow, SpacePlaysPausesAndResumes)
@@ -328,6 +368,8 @@ TEST_F(PlayerWindow, SettingsWrittenAtExitReadBackTheSame)
     EXPECT_EQ(back.stepMode, 2);
     EXPECT_EQ(back.stepValues, (std::array<int, 3>{3, 9, 40}));
     EXPECT_EQ(back.playSetting, 2);
+    EXPECT_EQ(back.listPos, QPoint(written.mainRect[0] + 30 * 15, written.mainRect[1] + 30 * 15))
+        << "the workspace, never opened, keeps its place beside the player";
 
     // A new window reads them and lands on the same rectangle.
     frmMain again;
@@ -338,3 +380,164 @@ TEST_F(PlayerWindow, SettingsWrittenAtExitReadBackTheSame)
     EXPECT_FALSE(again.mnuKeepWH->isChecked());
     again.mnuEnd_Click(1);
 }
+
+TEST_F(PlayerWindow, OnlyAClickOnTheVideoPlaysAndPauses)
+{
+    play(testmedia::Flv1Mp3);
+    QWidget* area = window->videoArea();
+    // A press on the panel (the status line, the box around the buttons) changes nothing.
+    for (int dy : {20, 30}) {
+        QWidget* target = area->childAt(QPoint(60, window->videoAreaHeight + dy));
+        ASSERT_NE(target, nullptr) << dy;
+        ASSERT_EQ(qobject_cast<ui::ZorvoButton*>(target), nullptr) << dy;
+        QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(area, QPoint(60, window->videoAreaHeight + dy)));
+        EXPECT_EQ(playerState, Playing) << "a press on the panel at " << dy;
+    }
+    QTest::mouseClick(area, Qt::LeftButton, {}, QPoint(60, 40));
+    EXPECT_EQ(playerState, Paused);
+    QTest::mouseClick(area, Qt::LeftButton, {}, QPoint(60, 40));
+    EXPECT_EQ(playerState, Playing);
+}
+
+TEST_F(PlayerWindow, NarrowWindowsHideTheItemButtonsAndEscMaximises)
+{
+    window->show();
+    window->resize(330, 300);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(window->mbNextItem->isVisible());
+    EXPECT_FALSE(window->mbLastItem->isVisible());
+    EXPECT_EQ(window->mbRngStart->x(), window->mbForward->x() + window->mbForward->width() + 5);
+    EXPECT_GT(window->mbRngEnd->x(), window->mbRngStart->x());
+    auto clearOfSoundBox = [&] {
+        return window->mbRngEnd->mapTo(window.get(), QPoint(window->mbRngEnd->width(), 0)).x() <
+               window->mbSound->mapTo(window.get(), QPoint()).x();
+    };
+    EXPECT_TRUE(clearOfSoundBox());
+    window->resize(376, 300); // about where the item buttons come back
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(clearOfSoundBox());
+
+    window->resize(600, 300);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(window->mbNextItem->isVisible());
+    EXPECT_EQ(window->mbRngStart->x(), window->mbNextItem->x() + window->mbNextItem->width() + 5);
+
+    window->Form_KeyDown(27, 0);
+    EXPECT_TRUE(waitFor([&] { return window->isMaximized(); }, 3000));
+    window->Form_KeyDown(27, 0);
+    EXPECT_TRUE(waitFor([&] { return !window->isMaximized(); }, 3000));
+}
+
+TEST_F(PlayerWindow, ExitWithoutSavingLeavesTheFilesAndTheCloseBoxSaves)
+{
+    const QString ini = folder.file(settings::settingsFileName);
+    const QString lists = folder.file(QStringLiteral("List.ini"));
+    auto contents = [](const QString& file) {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+    };
+    // Files as another version might have left them.
+    for (const QString& file : {ini, lists}) {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("KeepWH=False\r\n");
+    }
+    window->mnuEnd_Click(1);
+    EXPECT_EQ(contents(ini), QByteArray("KeepWH=False\r\n"));
+    EXPECT_EQ(contents(lists), QByteArray("KeepWH=False\r\n"));
+
+    frmMain again;
+    again.setSettingsFolder(folder.path());
+    again.Form_Load(QString());
+    EXPECT_FALSE(again.mnuKeepWH->isChecked()) << "read at start";
+    again.mnuKeepWH->setChecked(true);
+    again.close(); // the close box
+    EXPECT_TRUE(contents(ini).startsWith("MainRect="));
+    EXPECT_TRUE(contents(ini).contains("\r\nKeepWH=True\r\n"));
+    EXPECT_TRUE(QString::fromUtf8(contents(lists)).contains(QStringLiteral("0‖清单编号‖")));
+}
+
+TEST_F(PlayerWindow, TheStartHintSitsInTheMiddleOfTheVideoArea)
+{
+    // A window that is not resized after it comes up (no window manager to do it).
+    frmMain fresh;
+    fresh.setSettingsFolder(folder.path());
+    fresh.Form_Load(QString());
+    QCoreApplication::processEvents();
+    QWidget* note = fresh.findChild<QWidget*>(QStringLiteral("picNote"));
+    ASSERT_NE(note, nullptr);
+    ASSERT_TRUE(note->isVisible());
+    EXPECT_NEAR(note->geometry().center().x(), fresh.videoArea()->width() / 2, 2);
+    EXPECT_NEAR(note->geometry().center().y(), (fresh.videoArea()->height() - 69) / 2, 2);
+    fresh.mnuEnd_Click(1);
+}
+
+TEST_F(PlayerWindow, TheFirstStartOpensTheHelpAndAnFlvErrorOffersTheCodecNote)
+{
+    OpenedFiles opened;
+    const QString savedFolder = programFolder;
+    testmedia::TempDir program;
+    programFolder = program.path() + u'/';
+    testmedia::TempDir settingsHere;
+    {
+        QFile help(program.file(QStringLiteral("Zorvo.FLV.chm")));
+        ASSERT_TRUE(help.open(QIODevice::WriteOnly));
+    }
+    {
+        frmMain first;
+        first.setSettingsFolder(settingsHere.path());
+        first.Form_Load(QString());
+        EXPECT_EQ(opened.files, QStringList{program.file(QStringLiteral("Zorvo.FLV.chm"))}) << "no settings yet";
+        first.mnuEnd_Click(0);
+    }
+    opened.files.clear();
+    {
+        frmMain second;
+        second.setSettingsFolder(settingsHere.path());
+        second.Form_Load(QString());
+        EXPECT_TRUE(opened.files.isEmpty()) << "the settings file is there now";
+
+        // OK on the error box of an .flv opens the codec note, or says it is missing.
+        ui::clearShownBoxes();
+        answers.then(ui::Ok).then(ui::Ok);
+        second.playSingle(testmedia::path(testmedia::Garbage), false);
+        ASSERT_EQ(ui::shownBoxes().size(), 2u);
+        EXPECT_EQ(ui::shownBoxes()[1].text, QStringLiteral("找不到说明档 Zuvud.ODI.vur！"));
+        EXPECT_EQ(ui::shownBoxes()[1].title, QStringLiteral("注意事项"));
+        QFile note(program.file(QStringLiteral("Zuvud.ODI.vur")));
+        ASSERT_TRUE(note.open(QIODevice::WriteOnly));
+        note.close();
+        answers.then(ui::Ok);
+        second.playSingle(testmedia::path(testmedia::Garbage), false);
+        EXPECT_EQ(opened.files, QStringList{note.fileName()});
+        second.mnuEnd_Click(1);
+    }
+    programFolder = savedFolder;
+}
+
+TEST_F(PlayerWindow, TheVolumeSliderAndTheMuteButtonActOnTheMixer)
+{
+    media::MainVol& vol = media::MainVol::shared();
+    ASSERT_TRUE(vol.hasMixer());
+    ASSERT_EQ(vol.MaxMainVolume(), 87);
+    window->picVolSdr_MouseDown(Qt::LeftButton, 0);
+    EXPECT_EQ(vol.MainVolume(), 0);
+    window->picVolSdr_MouseDown(Qt::LeftButton, 5000);
+    EXPECT_EQ(vol.MainVolume(), 87) << "a press past the slider's end is its end";
+    window->picVolSdr_MouseDown(Qt::RightButton, 0);
+    EXPECT_EQ(vol.MainVolume(), 87) << "only the left button";
+
+    play(testmedia::Flv1Mp3);
+    QTest::mouseClick(window->mbSound, Qt::LeftButton);
+    EXPECT_TRUE(vol.MainMute());
+    EXPECT_EQ(window->mbSound->State(), 2);
+    QTest::mouseClick(window->mbSound, Qt::LeftButton);
+    EXPECT_FALSE(vol.MainMute());
+    EXPECT_EQ(window->mbSound->State(), 0);
+
+    // A file without sound has nothing to mute.
+    window->playSingle(testmedia::path(testmedia::SilentFlv), false);
+    EXPECT_EQ(window->mbSound->State(), 3);
+}
+
+#include "test_frmMain.moc"
