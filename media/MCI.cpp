@@ -21,13 +21,8 @@ QString fileNamePart(const QString& path) { return FileObject::splitPath(path).f
 
 QString extensionOf(const QString& name) { return FileObject::splitPath(name).extension; }
 
-// "D:\Track03.cda" -> "D".
-QString driveLetterOf(const QString& path)
-{
-    if (path.size() >= 2 && path.at(1) == QLatin1Char(':') && path.at(0).isLetter())
-        return path.left(1);
-    return QString();
-}
+// "D:\Track03.cda" -> "D": the first character of the path, as the path helpers take it.
+QString driveOf(const QString& path) { return FileObject::splitPath(path).drive; }
 
 bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
 
@@ -138,7 +133,7 @@ void MCI::openMCI(const QString& FileName, int hwnd, const QString& aliasName)
         send(QStringLiteral("close ") + alias_);
     }
     if (nowCd) {
-        const int code = send(QStringLiteral("open ") + driveLetterOf(FileName) + QStringLiteral(" type cdaudio alias ")
+        const int code = send(QStringLiteral("open ") + driveOf(FileName) + QStringLiteral(" type cdaudio alias ")
                               + alias_ + QStringLiteral(" wait shareable"));
         setTimeFormat(QStringLiteral("ms"));
         if (code == 0)

@@ -232,8 +232,12 @@ bool MpvDevice::waitFor(const std::function<bool(const mpv_event*)>& done, doubl
             continue;
         }
         handleEvent(e);
-        if (done(e))
+        if (done(e)) {
+            // Events queued behind this one stay queued, and libmpv calls the wakeup again
+            // only once the queue has been emptied: the next drain must look anyway.
+            wakePending_.store(true);
             return true;
+        }
     }
 }
 
@@ -520,7 +524,9 @@ bool MpvDevice::seekAndSettle(double seconds)
 {
     // A restart left over from an earlier seek (keep-open steps back by itself at the end)
     // must not pass for the end of this one.
+    wakePending_.store(true);
     drainEvents();
+    const double before = timePos();
     const QByteArray t = number(seconds);
     const char* cmd[] = {"seek", t.constData(), "absolute+exact", nullptr};
     if (mpv_command(h_, cmd) < 0)
@@ -541,12 +547,20 @@ bool MpvDevice::seekAndSettle(double seconds)
     settle.start();
     while (getFlag(h_, "seeking") && settle.elapsed() < qint64(kSeekSeconds * 1000))
         pump(0.02);
-    // Paused and away from the end, an exact seek rests on its target: a clock still far
-    // from it is the one of the picture before (measured: frame 101 read back after a
-    // seek from the last frame to frame 1, on a loaded machine). Give it time to arrive.
+    // Paused and away from the end, a clock that is neither near the target nor has left
+    // where it stood before the seek (or sits at the end, where this seek cannot land)
+    // belongs to the picture before: the seek has not been carried out yet (measured:
+    // frame 101 read back after a seek from the last frame to frame 1, on a loaded
+    // machine). A clock that moved elsewhere is a landing: with irregular frame times the
+    // next picture can be well after the target, and waiting for it would only stall.
     if (paused_ && fps_ > 0 && seconds <= duration_ - 0.5) {
-        const auto away = [&] { return std::abs(timePos() - seconds) > 1.5 / fps_; };
-        while (away() && settle.elapsed() < qint64(kSeekSeconds * 1000))
+        const double tolerance = 1.5 / fps_;
+        const auto pending = [&] {
+            const double now = timePos();
+            return std::abs(now - seconds) > tolerance
+                && (std::abs(now - before) <= tolerance || now > duration_ - 0.5);
+        };
+        while (pending() && settle.elapsed() < qint64(kSeekSeconds * 1000))
             pump(0.02);
     }
     return true;

@@ -49,7 +49,9 @@ mpv_handle* plainOpen(const QByteArray& file)
     for (auto [k, v] : {std::pair{"config", "no"}, {"terminal", "no"}, {"load-scripts", "no"}, {"ytdl", "no"},
                         {"osc", "no"}, {"input-default-bindings", "no"}, {"vo", "null"}, {"ao", "null"},
                         {"pause", "yes"}, {"keep-open", "yes"}, {"hr-seek", "yes"}, {"idle", "yes"},
-                        {"audio-display", "no"}, {"sub-auto", "no"}, {"audio-file-auto", "no"}})
+                        {"audio-display", "no"}, {"sub-auto", "no"}, {"audio-file-auto", "no"},
+                        {"hr-seek-framedrop", "no"}, {"framedrop", "no"}, {"hwdec", "no"}, {"osd-level", "0"},
+                        {"input-vo-keyboard", "no"}, {"network-timeout", "5"}})
         mpv_set_option_string(h, k, v);
     mpv_initialize(h);
     const char* cmd[] = {"loadfile", file.constData(), nullptr};

@@ -155,6 +155,14 @@ TEST_F(MciTest, OnlyTrackNumberedCdaNamesAreCdTracks)
     m.openMCI("E:\\TRACK12.CDA", 5, QString());
     EXPECT_EQ(m.trackNumber(), "12");
     EXPECT_TRUE(m.isCDa());
+
+    // A track named by a path without a drive letter still gives the device a name (the
+    // path's first character), never an empty word that would shift the command.
+    MCI n;
+    rec.clear();
+    n.openMCI("/media/cdrom/Track05.cda", 5, QString());
+    EXPECT_EQ(rec.commands().at(2), "open / type cdaudio alias MyPlayer wait shareable");
+    EXPECT_EQ(n.trackNumber(), "5");
 }
 
 TEST_F(MciTest, NoStopOrCloseBetweenTwoCdTracks)

@@ -232,6 +232,7 @@ TEST_F(MciDevice, CdAudioWithoutADriveFails)
         if (QFileInfo::exists(dev))
             GTEST_SKIP() << "this machine has an optical drive";
     EXPECT_EQ(send("open D type cdaudio alias cd wait shareable").code, media::MciErrInvalidDeviceName);
+    EXPECT_EQ(send("open / type cdaudio alias cd wait shareable").code, media::MciErrInvalidDeviceName);
     EXPECT_NE(send("status cd position track 1").code, 0);
 }
 
