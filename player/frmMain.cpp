@@ -84,6 +84,21 @@ ToolHost& frmMain::toolHost()
     return *toolHost_;
 }
 
+void frmMain::dealMyResource(const QString& resMode, bool forSave)
+{
+    mdlTools::dealMyResource(toolHost(), resMode, forSave);
+}
+
+bool frmMain::buzySateShow(bool isShow, QWidget* objFrm)
+{
+    return mdlTools::buzySateShow(toolHost(), isShow, objFrm);
+}
+
+void frmMain::doneAfterSave(const QString& outputFile, bool isForce, float useTime, bool isBreak)
+{
+    mdlTools::doneAfterSave(toolHost(), outputFile, isForce, useTime, isBreak);
+}
+
 frmMain::frmMain()
 {
     g_main = this;
@@ -380,7 +395,7 @@ void frmMain::Form_Load(const QString& commandLine, QWidget* splash)
     stepValues = {5, 5, 5};
     stepMode = 1;
     // Tool files an earlier run left behind.
-    mdlTools::dealMyResource(toolHost(), QStringLiteral("All"), false);
+    dealMyResource(QStringLiteral("All"), false);
 
     if (hasMoreTypesMarker())
         moreEditableTypes = moreEditableList;
@@ -520,7 +535,7 @@ void frmMain::closeEvent(QCloseEvent* event)
     mci_.closeMCI(playerAlias);
     if (capMci_)
         capMci_->closeMCI(captureAlias);
-    mdlTools::dealMyResource(toolHost(), QStringLiteral("All"), false);
+    dealMyResource(QStringLiteral("All"), false);
     if (saveOnExit_)
         settings::saveSettingsFiles(settingsFolder_, currentSettings(), currentLists());
     if (list_) {
@@ -641,7 +656,7 @@ void frmMain::openCaptureDevice(const QString& fn)
 {
     if (captureOpen_ || isAudioFile(fn) || !isPlayableFile(fn))
         return;
-    mdlTools::dealMyResource(toolHost(), QStringLiteral("CapMCI"), true);
+    dealMyResource(QStringLiteral("CapMCI"), true);
     const QString sample = mdlTools::pathResWmv;
     if (FileObject::instance().FileExists(sample)) {
         capMci_ = std::make_unique<media::MCI>();

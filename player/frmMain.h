@@ -137,6 +137,10 @@ public:
 
     // What the tool runner asks of the two windows.
     ToolHost& toolHost();
+    // The tool files, the progress window and the closing report of every tool job.
+    void dealMyResource(const QString& resMode, bool forSave);
+    bool buzySateShow(bool isShow, QWidget* objFrm);
+    void doneAfterSave(const QString& outputFile, bool isForce, float useTime, bool isBreak);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include <cstdio>
+
 int main(int argc, char** argv)
 {
     QStringList words;
@@ -14,9 +16,16 @@ int main(int argc, char** argv)
     const QString commandText = words.join(QLatin1Char(' '));
 
     if (commandText.isEmpty()) {
+        const QString text = QStringLiteral("ZorvoResFLV 是 Zorvo.FLV 的模组\r\n所以 ZorvoResFLV 无法被单独执行");
+        // Started from a console without any display, Qt would abort before the box:
+        // say it there instead.
+        if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+            && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+            std::fprintf(stderr, "%s\n", QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")).toLocal8Bit().constData());
+            return 0;
+        }
         QApplication app(argc, argv);
-        QMessageBox::information(nullptr, QStringLiteral("注意事项"),
-            QStringLiteral("ZorvoResFLV 是 Zorvo.FLV 的模组\r\n所以 ZorvoResFLV 无法被单独执行"));
+        QMessageBox::information(nullptr, QStringLiteral("注意事项"), text);
         return 0;
     }
 

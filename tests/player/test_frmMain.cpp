@@ -11,6 +11,7 @@
 #include "media/MciSend.h"
 #include "player/PlayerLogic.h"
 #include "player/frmMain.h"
+#include "tools/frmBuzy.h"
 #include "tools/mdlTools.h"
 #include "workspace/frmList.h"
 #include "ui/MsgBox.h"
@@ -538,6 +539,39 @@ TEST_F(PlayerWindow, TheVolumeSliderAndTheMuteButtonActOnTheMixer)
     // A file without sound has nothing to mute.
     window->playSingle(testmedia::path(testmedia::SilentFlv), false);
     EXPECT_EQ(window->mbSound->State(), 3);
+}
+
+// A tool job from the player window: the progress window lies over the player, the
+// workspace goes away for the job and comes back; the tool files come and go.
+TEST_F(PlayerWindow, ToolJobCoversThePlayerAndBringsTheWorkspaceBack)
+{
+    window->show();
+    window->Form_KeyDown(112, 0); // F1: the workspace
+    frmList* list = window->findChild<frmList*>();
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(waitFor([&] { return window->isVisible() && list->isVisible(); }));
+
+    EXPECT_FALSE(window->buzySateShow(true, window.get()));
+    EXPECT_FALSE(list->isVisible());
+    EXPECT_TRUE(window->isVisible());
+    ASSERT_NE(frmBuzy::instance(), nullptr);
+    EXPECT_EQ(frmBuzy::instance()->geometry(), window->geometry());
+    window->dealMyResource(QStringLiteral("Fix2"), true);
+    EXPECT_TRUE(QFileInfo(mdlTools::pathFfmpeg).isExecutable());
+    window->dealMyResource(QStringLiteral("notCapMCI"), false);
+    EXPECT_FALSE(QFileInfo::exists(mdlTools::pathFfmpeg));
+    EXPECT_FALSE(window->buzySateShow(false, window.get()));
+    EXPECT_EQ(frmBuzy::instance(), nullptr);
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_TRUE(ui::shownBoxes().empty());
+
+    // The closing report of a file that is there; Cancel leaves it at the message.
+    const QString made = folder.file(QStringLiteral("made.flv"));
+    QFile(testmedia::path(testmedia::Flv1Mp3)).copy(made);
+    answers.then(ui::Cancel);
+    window->doneAfterSave(made, false, 12.345f, false);
+    ASSERT_EQ(ui::shownBoxes().size(), 1u);
+    EXPECT_TRUE(ui::shownBoxes()[0].text.contains(QStringLiteral("总共使用的时间有 12.35 秒")));
 }
 
 #include "test_frmMain.moc"

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
+#include <QProcess>
 #include <gtest/gtest.h>
 
 using namespace testmedia;
@@ -20,6 +21,18 @@ using tooltest::monotonic;
 namespace {
 
 tooltest::PrivateRuntime g_runtime;
+
+// flvmeta's own check of an FLV (errors, not warnings, fail it).
+bool flvmetaAccepts(const QString& file, QString* report)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(QStringLiteral("flvmeta"), {QStringLiteral("--check"), file});
+    if (!p.waitForFinished(60000))
+        return false;
+    *report = QString::fromLocal8Bit(p.readAll());
+    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
 
 QString both(const Clip& clip)
 {
@@ -133,6 +146,37 @@ TEST_F(Chain, CropThreeMarksOfAnFlvJoinsEveryFrameInOrder)
     EXPECT_TRUE(monotonic(file, "a"));
 }
 
+// The same crop of an H.264 + AAC FLV: every piece carries its own codec header, and the
+// joined file gets its metadata from flvmdi before it takes the target's name.
+TEST_F(Chain, CropThreeMarksOfAnH264FlvJoinsAndTakesMetadata)
+{
+    tools("Edit1");
+    const QString source = path(Sample);
+    const int starts[] = {0, 4, 7};
+    const int lengths[] = {2, 2, 3};
+    int expected = 0;
+    for (int i = 0; i < 3; ++i) {
+        cutAndRemux(source, QStringLiteral("~tmpSP%1.flv").arg(i + 1, 3, 10, QLatin1Char('0')), starts[i], lengths[i]);
+        expected += expectedCutFrames(source, starts[i], lengths[i]);
+    }
+    run("{mencoder} -mc 1 -ovc copy -oac copy -o ~tmpSJoin.{ext}{pieces}",
+        {{"ext", QStringLiteral("flv")}, {"pieces", QStringLiteral(" ~tmpSP001.flv ~tmpSP002.flv ~tmpSP003.flv")}});
+    run("{ffmpeg} -y -vcodec copy -acodec copy -i ~tmpSJoin.{ext} ~fix~tmpSJoin.{ext}", {{"ext", QStringLiteral("flv")}});
+    ASSERT_GT(sizeOf(QStringLiteral("~fix~tmpSJoin.flv")), 0);
+    if (!QFileInfo::exists(mdlTools::pathFlvmdi))
+        GTEST_SKIP() << "built without the metadata injector";
+    run("{flvmdi} ~fix~tmpSJoin.{ext}", {{"ext", QStringLiteral("flv")}});
+    ASSERT_TRUE(rename(QStringLiteral("~fix~tmpSJoin.flv"), QStringLiteral("片段 part.flv")));
+    const QString file = here(QStringLiteral("片段 part.flv"));
+    QString report;
+    EXPECT_TRUE(flvmetaAccepts(file, &report)) << report.toStdString();
+    EXPECT_EQ(sortedCodecs(file), QStringLiteral("aac,h264"));
+    EXPECT_EQ(countVideoFrames(file), expected);
+    EXPECT_NEAR(durationOf(file), expected / 25.0, 0.3);
+    EXPECT_TRUE(monotonic(file, "v"));
+    EXPECT_TRUE(monotonic(file, "a"));
+}
+
 // Type 2: an MPEG cut in two pieces, joined, re-muxed into the target.
 TEST_F(Chain, CropTwoMarksOfAnMpg)
 {
@@ -198,6 +242,25 @@ TEST_F(Chain, JoinOfTwoFlvFilesByPath)
     // The join list lived in a folder of the front-end's own, not here.
     const QStringList left = QDir(out_.path()).entryList(QDir::Files | QDir::Hidden);
     EXPECT_EQ(left, (QStringList{QStringLiteral("~fix~tmpSJoin.flv"), QStringLiteral("~tmpSJoin.flv")}));
+}
+
+// The join page, type 3, when the sound has to be re-encoded: every frame of both
+// files, in order, with MP3 at 64 kbit/s.
+TEST_F(Chain, JoinOfAviFilesWithTheSoundReencoded)
+{
+    tools("Edit3");
+    const QString target = here(QStringLiteral("a_merge.avi"));
+    const QString avi2 = here(QStringLiteral("b.avi"));
+    // Two AVI files of the same kind: the second is the first again.
+    ASSERT_TRUE(QFile::copy(path(Mpeg4Mp3Avi), avi2));
+    run("{mencoder} -mc 1 -ovc copy -oac mp3lame -lameopts br=64 -o \"{target}\" {list}",
+        {{"target", target}, {"list", QStringLiteral("\"%1\" \"%2\"").arg(path(Mpeg4Mp3Avi), avi2)}});
+    EXPECT_EQ(sortedCodecs(target), QStringLiteral("mp3,mpeg4"));
+    EXPECT_EQ(countVideoFrames(target), 2 * countVideoFrames(path(Mpeg4Mp3Avi)));
+    EXPECT_NEAR(durationOf(target), 2 * durationOf(path(Mpeg4Mp3Avi)), 0.2);
+    EXPECT_NEAR(tooltest::measuredBitRate(target, "a"), 64000, 64000 * 0.15);
+    EXPECT_TRUE(monotonic(target, "v"));
+    EXPECT_TRUE(monotonic(target, "a"));
 }
 
 // The fix page, all three types.
@@ -279,8 +342,8 @@ TEST_F(Chain, SnapshotsInThreeFormats)
     EXPECT_TRUE(QFileInfo::exists(here(QStringLiteral("~tmpSP001.jpg"))));
 }
 
-// The encode pages: the bit rates are kbit/s.
-TEST_F(Chain, EncodeToWmvFlvMpgAndMp3)
+// The encode pages, video and music: the bit rates are kbit/s.
+TEST_F(Chain, EncodeOnTheVideoAndMusicPages)
 {
     tools("Encode");
     const QString wmv = here(QStringLiteral("a.wmv"));
@@ -326,6 +389,32 @@ TEST_F(Chain, EncodeToWmvFlvMpgAndMp3)
     EXPECT_EQ(sortedCodecs(mp3), QStringLiteral("mp3"));
     EXPECT_EQ(tooltest::streamEntry(mp3, "a", "bit_rate"), QStringLiteral("64000"));
     EXPECT_NEAR(durationOf(mp3), 4.0, 0.2);
+
+    // The page's own example: FLV to AVI with the defaults.
+    const QString avi = here(QStringLiteral("a.avi"));
+    run("{ffmpeg} -y -i \"{source}\" -r 25 -b 200 -ar 22050 -ab 64 -ac 2 \"{target}\"", {{"source", path(Flv1Mp3)}, {"target", avi}});
+    EXPECT_EQ(tooltest::streamEntry(avi, "a", "sample_rate"), QStringLiteral("22050"));
+    EXPECT_EQ(tooltest::streamEntry(avi, "a", "bit_rate"), QStringLiteral("64000"));
+    EXPECT_EQ(countVideoFrames(avi), 100);
+    EXPECT_NEAR(durationOf(avi), 4.0, 0.2);
+
+    // The music pages: FLV to WAV, and MP3 to an FLV of sound alone, which then gets its
+    // metadata.
+    const QString wav = here(QStringLiteral("e.wav"));
+    run("{ffmpeg} -y -i \"{source}\" -vn  -ar 11025 -ab 64 -ac 1 \"{target}\"", {{"source", path(H264AacFlv)}, {"target", wav}});
+    EXPECT_EQ(sortedCodecs(wav), QStringLiteral("pcm_s16le"));
+    EXPECT_EQ(tooltest::streamEntry(wav, "a", "sample_rate"), QStringLiteral("11025"));
+    EXPECT_EQ(tooltest::streamEntry(wav, "a", "channels"), QStringLiteral("1"));
+    const QString music = here(QStringLiteral("f.flv"));
+    run("{ffmpeg} -y -i \"{source}\" -vn  -ar 22050 -ab 32 -ac 2 \"{target}\"", {{"source", path(ToneMp3)}, {"target", music}});
+    EXPECT_EQ(sortedCodecs(music), QStringLiteral("mp3"));
+    EXPECT_NEAR(tooltest::measuredBitRate(music, "a"), 32000, 32000 * 0.2);
+    if (QFileInfo::exists(mdlTools::pathFlvmdi)) {
+        run("{flvmdi} \"{target}\"", {{"target", music}});
+        QString report;
+        EXPECT_TRUE(flvmetaAccepts(music, &report)) << report.toStdString();
+        EXPECT_NEAR(durationOf(music), 4.0, 0.2);
+    }
 
     // A value ffmpeg refuses leaves no target.
     const QString bad = here(QStringLiteral("e.avi"));

@@ -95,6 +95,25 @@ TEST_F(ZorvoRes, LowerCaseAndUnknownWordsWriteNothing)
     EXPECT_TRUE(written().isEmpty());
 }
 
+// Started by hand from a console without a display: the explanation goes to the console
+// (Qt cannot show its box there) and the program ends normally, writing nothing.
+TEST_F(ZorvoRes, WithoutAWordAndWithoutADisplayItExplainsOnTheConsole)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    p.setProcessEnvironment(env);
+    p.setStandardInputFile(QProcess::nullDevice());
+    p.start(testmedia::binDir() + QStringLiteral("/ZorvoResFLV"), QStringList());
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 0);
+    EXPECT_EQ(QString::fromLocal8Bit(p.readAllStandardError()),
+              QStringLiteral("ZorvoResFLV 是 Zorvo.FLV 的模组\n所以 ZorvoResFLV 无法被单独执行\n"));
+    EXPECT_TRUE(written().isEmpty());
+}
+
 TEST_F(ZorvoRes, Edit1WritesThreeProgramsAndTwiceGivesTheSameContent)
 {
     ASSERT_TRUE(runRes({QStringLiteral("Edit1")}));
