@@ -48,6 +48,8 @@ constexpr double kSeekLead = 0.001;
 constexpr qint64 kFreshPlayMs = 150;
 // How far a seek past the last picture steps back, in frames.
 constexpr int kTailFrames = 1;
+// The last stretch of a video that a paused seek reaches picture by picture.
+constexpr double kTailSeconds = 0.3;
 constexpr double kOpenSeconds = 15.0;
 constexpr double kOpenUrlSeconds = 6.0;
 constexpr double kSeekSeconds = 5.0;
@@ -492,6 +494,13 @@ int MpvDevice::exactSeek(double seconds)
 {
     seconds = std::max(0.0, seconds);
     playFrom_.reset();
+    // Paused at the end of a video, a seek that lands on one of the last pictures runs
+    // into the end of the file (the decoder's delayed pictures and the sound's tail), and
+    // libmpv's own step back to the last picture then rests, now and then, on the last key
+    // frame instead (measured on H.264 in FLV: frame 73 of 100, in 2 of 60 seeks). The
+    // last stretch is therefore reached from before it, picture by picture.
+    if (paused_ && hasVideo_ && !cd_ && fps_ > 0 && seconds > duration_ - kTailSeconds)
+        return tailSeek(seconds);
     if (!seekAndSettle(seconds))
         return MciErrOutOfRange;
     // A target past the last picture (the length counts the sound's tail) runs into the
@@ -517,6 +526,36 @@ int MpvDevice::exactSeek(double seconds)
         if (arrive.elapsed() > 500 && shortOf(back))
             seekAndSettle(back);
     }
+    return MciOk;
+}
+
+int MpvDevice::tailSeek(double seconds)
+{
+    const double approach = std::max(0.0, std::min(seconds, duration_ - kTailSeconds));
+    const double now = timePos();
+    // A step forward inside the last stretch goes on from the picture shown.
+    const bool onTheWay = restTime_ && std::abs(now - *restTime_) < 0.5 / fps_ && now >= approach - 0.5 / fps_
+        && now < seconds && !getFlag(h_, prop::eofReached);
+    if (!onTheWay && !seekAndSettle(approach))
+        return MciErrOutOfRange;
+    QElapsedTimer total;
+    total.start();
+    while (timePos() < seconds - 0.5 / fps_ && !getFlag(h_, prop::eofReached)
+           && total.elapsed() < qint64(kSeekSeconds * 1000)) {
+        const double before = timePos();
+        const char* cmd[] = {"frame-step", nullptr};
+        if (mpv_command(h_, cmd) < 0)
+            break;
+        // A step plays one picture at its own pace and pauses again.
+        QElapsedTimer one;
+        one.start();
+        while (timePos() == before && !getFlag(h_, prop::eofReached) && one.elapsed() < 1000)
+            pump(0.005);
+        if (timePos() == before)
+            break;
+    }
+    // Past the last picture the clock is the sound's: the position stays the one asked for.
+    restTime_ = seconds;
     return MciOk;
 }
 

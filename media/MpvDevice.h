@@ -92,6 +92,7 @@ private:
     // Lets events and frames run for a while.
     void pump(double seconds);
     int exactSeek(double seconds);
+    int tailSeek(double seconds);
     void clearPlayLimits();
     double secondsOf(qint64 pos) const;
     qint64 unitsOf(double seconds) const;
