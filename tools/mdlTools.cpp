@@ -39,7 +39,13 @@ void deleteIfPresent(const QString& file)
 }
 } // namespace
 
-QString tempFolder() { return mdlZorvoFLV::privateTempFolder(); }
+QString tempFolder()
+{
+    // ZorvoResFLV makes the same choice: a refused private folder gives way to the
+    // program folder, where both programs live.
+    const QString folder = mdlZorvoFLV::privateTempFolder();
+    return folder.isEmpty() ? programFolder() : folder;
+}
 
 QString programFolder()
 {
@@ -61,7 +67,6 @@ void dealMyResource(ToolHost& host, const QString& resMode, bool forSave)
 {
     QCoreApplication::processEvents();
     const QString temp = tempFolder();
-    // With no safe folder the paths stay empty, and every tool finds its output missing.
     auto inTemp = [&temp](const char* name) { return temp.isEmpty() ? QString() : temp + QLatin1String(name); };
     pathResWmv = inTemp("~tmpExtFlv.wmv");
     pathMencoder = inTemp("~tmpExtMcd.exe");

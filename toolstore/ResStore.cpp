@@ -70,6 +70,17 @@ QString privateTempFolder()
     return QFile::decodeName(folder) + QLatin1Char('/');
 }
 
+QString programFolder()
+{
+    char buf[4096];
+    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0)
+        return QString();
+    QByteArray exe(buf, int(n));
+    const int slash = exe.lastIndexOf('/');
+    return slash < 0 ? QString() : QFile::decodeName(exe.left(slash + 1));
+}
+
 bool writeFileAtomically(const QString& folder, const QString& name, QByteArrayView bytes,
                          bool executable)
 {

@@ -21,6 +21,8 @@ QStringList filesForMode(const QString& commandText);
 // runtime folder is usable, else /tmp/Zorvo.FLV-<uid>/. Made with mode 0700 when missing.
 // Empty when the folder cannot be used: not a real folder, not ours, or writable by others.
 QString privateTempFolder();
+// The folder of the running program, with a trailing "/"; empty when it cannot be told.
+QString programFolder();
 
 // Writes the bytes to folder + name through a temporary name in the same folder and a
 // rename, so a reader never sees a half-written program. Returns false on any error

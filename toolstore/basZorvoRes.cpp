@@ -32,7 +32,11 @@ int main(int argc, char** argv)
     const QStringList files = basZorvoRes::filesForMode(commandText);
     if (files.isEmpty())
         return 0;
-    const QString folder = basZorvoRes::privateTempFolder();
+    QString folder = basZorvoRes::privateTempFolder();
+    // A refused private folder gives way to the program folder, as in the main program,
+    // which looks for the tools in the same place.
+    if (folder.isEmpty())
+        folder = basZorvoRes::programFolder();
     if (folder.isEmpty())
         return 0;
     for (const QString& name : files) {

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/stat.h>
 
 using mdlGetCmdOutput::getCmdOutput;
 using mdlGetCmdOutput::splitCommandLine;
@@ -274,6 +275,17 @@ TEST(FrmBuzy, LabelCentredAboveTheStripAndStripAlongTheBottom)
     EXPECT_GT(label.height(), form.lblBuzy->fontMetrics().height() * 3); // five lines
     form.resize(640, 480);
     EXPECT_EQ(form.picBreak->geometry().bottom(), 479);
+}
+
+TEST(DealMyResource, RefusedPrivateFolderGivesWayToTheProgramFolder)
+{
+    const QString folder = g_runtime.path() + QStringLiteral("/Zorvo.FLV");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0777), 0);
+    const QString temp = mdlTools::tempFolder();
+    ::chmod(QFile::encodeName(folder).constData(), 0700);
+    EXPECT_EQ(temp, mdlTools::programFolder());
+    EXPECT_EQ(mdlTools::tempFolder(), folder + u'/');
 }
 
 TEST(DealMyResource, WritesAndDeletesTheToolFiles)

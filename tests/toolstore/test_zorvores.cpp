@@ -25,12 +25,29 @@ protected:
     }
 
     // Runs the program with the arguments as the runner passes them; true when it ended.
-    bool runRes(const QStringList& args)
+    bool runRes(const QStringList& args, const QString& program = testmedia::binDir() + QStringLiteral("/ZorvoResFLV"))
     {
         QProcess p;
         p.setStandardInputFile(QProcess::nullDevice());
-        p.start(testmedia::binDir() + QStringLiteral("/ZorvoResFLV"), args);
+        p.start(program, args);
         return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit;
+    }
+
+    // A copy of the program in a program folder of the test's own, so that what it writes
+    // there when its private folder is refused does not land beside the real one.
+    QString programCopy()
+    {
+        const QString copy = programFolder_.path() + QStringLiteral("/ZorvoResFLV");
+        if (!QFileInfo::exists(copy))
+            QFile::copy(testmedia::binDir() + QStringLiteral("/ZorvoResFLV"), copy);
+        return copy;
+    }
+
+    QStringList writtenBesideTheCopy() const
+    {
+        QStringList files = QDir(programFolder_.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        files.removeAll(QStringLiteral("ZorvoResFLV"));
+        return files;
     }
 
     QStringList written() const
@@ -45,6 +62,7 @@ protected:
     }
 
     QTemporaryDir runtime_;
+    QTemporaryDir programFolder_;
     QString folder_;
 };
 
@@ -159,9 +177,25 @@ TEST_F(ZorvoRes, FolderThatOthersCanWriteIsRefused)
 {
     ASSERT_TRUE(QDir().mkpath(folder_));
     ASSERT_EQ(chmod(QFile::encodeName(folder_).constData(), 0777), 0);
-    ASSERT_TRUE(runRes({QStringLiteral("Edit1")}));
+    ASSERT_TRUE(runRes({QStringLiteral("Edit1")}, programCopy()));
     EXPECT_TRUE(written().isEmpty());
+    // The program folder takes its place, where the main program looks then too.
+    EXPECT_TRUE(writtenBesideTheCopy().contains(QStringLiteral("~tmpExtFmg.exe")));
     chmod(QFile::encodeName(folder_).constData(), 0700);
+
+    // A program folder that cannot be written either: nothing is written anywhere.
+    const QString copy = programCopy();
+    for (const QString& f : writtenBesideTheCopy())
+        QFile::remove(programFolder_.path() + u'/' + f);
+    ASSERT_EQ(chmod(QFile::encodeName(folder_).constData(), 0777), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(programFolder_.path()).constData(), 0555), 0);
+    const bool ran = runRes({QStringLiteral("Edit1")}, copy);
+    chmod(QFile::encodeName(programFolder_.path()).constData(), 0700);
+    chmod(QFile::encodeName(folder_).constData(), 0700);
+    ASSERT_TRUE(ran);
+    EXPECT_TRUE(written().isEmpty());
+    if (getuid() != 0) // root writes into a read-only folder all the same
+        EXPECT_TRUE(writtenBesideTheCopy().isEmpty());
 }
 
 TEST_F(ZorvoRes, FolderOfAnotherUserOrALinkIsRefused)
@@ -169,14 +203,14 @@ TEST_F(ZorvoRes, FolderOfAnotherUserOrALinkIsRefused)
     // A link to a folder of ours is refused too: the folder is looked at, not followed.
     QTemporaryDir elsewhere;
     ASSERT_TRUE(QFile::link(elsewhere.path(), runtime_.path() + QStringLiteral("/Zorvo.FLV")));
-    ASSERT_TRUE(runRes({QStringLiteral("Snap")}));
+    ASSERT_TRUE(runRes({QStringLiteral("Snap")}, programCopy()));
     EXPECT_TRUE(QDir(elsewhere.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
     if (getuid() != 0)
         return;
     QFile::remove(runtime_.path() + QStringLiteral("/Zorvo.FLV"));
     ASSERT_TRUE(QDir().mkpath(folder_));
     ASSERT_EQ(chown(QFile::encodeName(folder_).constData(), 65534, 65534), 0);
-    ASSERT_TRUE(runRes({QStringLiteral("Snap")}));
+    ASSERT_TRUE(runRes({QStringLiteral("Snap")}, programCopy()));
     EXPECT_TRUE(written().isEmpty());
 }
 
