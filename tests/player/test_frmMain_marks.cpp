@@ -280,7 +280,7 @@ TEST_F(MarksWindow, DoubleClickPlaysOrDeletesOneMark)
         asked = shown.text;
         return ui::Answer{ui::Cancel, {}, {}, 0};
     });
-    window->picRS_DblClick(1);
+    QTest::mouseDClick(window->markBox(1), Qt::LeftButton, Qt::NoModifier, QPoint(1, 1));
     EXPECT_EQ(whileAsked, QColor(255, 0, 0));
     EXPECT_EQ(boxColour(1), QColor(0, 255, 0));
     EXPECT_EQ(asked, window->markBox(1)->toolTip() +
