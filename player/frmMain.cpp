@@ -161,6 +161,19 @@ void frmMain::buildMenus()
     mnuPlayLast = file->addAction(QStringLiteral("开启上次档案"), this, &frmMain::mnuPlayLast_Click);
     mnuPlayLast->setEnabled(false);
     file->addSeparator();
+    mnuAddToList = file->addMenu(QStringLiteral("加入目前档案到"));
+    {
+        const QString names[3] = {QStringLiteral("播放清单一"), QStringLiteral("播放清单二"), QStringLiteral("合并清单")};
+        for (int i = 0; i < 3; ++i)
+            mnuToList[i] = mnuAddToList->addAction(names[i], this, [this, i] { mnuToList_Click(i); });
+        mnuAddToList->addSeparator();
+        mnuToListEnd = mnuAddToList->addAction(QStringLiteral("总是加到清单末尾"), this, &frmMain::mnuToListEnd_Click);
+        mnuToListEnd->setCheckable(true);
+        mnuToListEnd->setChecked(true);
+        mnuAutoAddMark = mnuAddToList->addAction(QStringLiteral("总是自动附加标记"), this, &frmMain::mnuAutoAddMark_Click);
+        mnuAutoAddMark->setCheckable(true);
+    }
+    mnuAddToList->setEnabled(false);
     mnuExplorer = file->addAction(QStringLiteral("前往档案总管"), this, [this] { showInExplorer(mci_.FileName()); });
     mnuExplorer->setEnabled(false);
     file->addSeparator();
@@ -195,6 +208,18 @@ void frmMain::buildMenus()
         mnuFB[i]->setCheckable(i < 3);
     }
     mnuFB[1]->setChecked(true);
+
+    QMenu* rng = menuBar()->addMenu(QStringLiteral("标记剪辑"));
+    mnuRngPlay[0] = rng->addAction(QStringLiteral("单次播放标记　　 　Enter"), this, [this] { mnuRngPlay_Click(0); });
+    mnuRngPlay[1] = rng->addAction(QStringLiteral("循环播放标记　   Ctr+Enter"), this, [this] { mnuRngPlay_Click(1); });
+    rng->addSeparator();
+    mnuRngEdit = rng->addAction(QStringLiteral("前往标记清单　　 　F2"), this, &frmMain::mnuRngEdit_Click);
+    mnuRngClear = rng->addAction(QStringLiteral("清除所有标记"), this, &frmMain::mnuRngClear_Click);
+    rng->addSeparator();
+    mnuSaveRng = rng->addAction(QStringLiteral("另存裁剪"), this, &frmMain::mnuSaveRng_Click);
+    mnuSaveCut = rng->addAction(QStringLiteral("另存分割"), this, &frmMain::mnuSaveCut_Click);
+    for (QAction* a : {mnuRngPlay[0], mnuRngPlay[1], mnuRngClear, mnuSaveRng, mnuSaveCut})
+        a->setEnabled(false);
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("检视"));
     mnuKeepWH = view->addAction(QStringLiteral("影片维持长宽比例"), this, &frmMain::mnuKeepWH_Click);
@@ -280,8 +305,10 @@ void frmMain::buildPanel()
     picHsb2->installEventFilter(this);
 
     picRngBk = new QWidget(picPlusBk);
+    picRngBk->setObjectName(QStringLiteral("picRngBk"));
     picRngBk->setGeometry(4, 16, 300, 4);
     picRngBk->hide();
+    syncMarkBoxes();
 
     picMsgBk = new QWidget(picPlusBk);
     picMsgBk->setGeometry(4, 20, 300, 18);
@@ -342,6 +369,8 @@ void frmMain::buildPanel()
     connect(mbForward, &ui::ZorvoButton::Click, this, &frmMain::mbForward_Click);
     connect(mbLastItem, &ui::ZorvoButton::Click, this, &frmMain::mbLastItem_Click);
     connect(mbNextItem, &ui::ZorvoButton::Click, this, &frmMain::mbNextItem_Click);
+    connect(mbRngStart, &ui::ZorvoButton::Click, this, &frmMain::mbRngStart_Click);
+    connect(mbRngEnd, &ui::ZorvoButton::Click, this, &frmMain::mbRngEnd_Click);
 
     picSndBk = new QWidget(picBnBk);
     picSndBk->setGeometry(180, 0, 112, buttonSize + 2);
@@ -462,6 +491,8 @@ void frmMain::applySettings(const settings::Loaded& loaded)
     }
     setStepToolTips();
     listPlayMode = s.playSetting;
+    mnuToListEnd->setChecked(s.toListEnd);
+    mnuAutoAddMark->setChecked(s.autoAddMark);
 }
 
 settings::Settings frmMain::currentSettings() const
@@ -482,6 +513,8 @@ settings::Settings frmMain::currentSettings() const
     s.stepMode = stepMode;
     s.stepValues = stepValues;
     s.playSetting = listPlayMode;
+    s.toListEnd = mnuToListEnd->isChecked();
+    s.autoAddMark = mnuAutoAddMark->isChecked();
     if (list_) {
         settings::ListStore unused;
         list_->collectSettings(s, unused);
@@ -580,6 +613,8 @@ void frmMain::playSingle(QString& fn, bool fromList)
     fn.remove(u'"');
     if (closing_)
         return;
+    if (!fromList && checkDealRng())
+        rngEditTag_ = QStringLiteral("on2");
     playOrigin = fromList ? OriginList : OriginSingle;
     playItem(fn);
     // The window may have been closed while the file opened (pending events run on the
@@ -608,7 +643,25 @@ void frmMain::playItem(const QString& fn)
 
 void frmMain::newPlay(QString fn, QString rngMark)
 {
+    if (checkDealRng()) {
+        if (mci_.getStatus() == QStringLiteral("playing"))
+            mbPause_Click();
+        const int answer = ui::msgBox(
+            QStringLiteral("某个多媒体档案正准备接续播放\r\n但是你目前处于标记编辑的状态\r\n\r\n"
+                           "按“是”则允许该多媒体的播放\r\n按“否”则取消该多媒体的播放\r\n\r\n") + fn,
+            ui::YesNo, markOpenTitle(), this);
+        if (answer != ui::Yes)
+            return;
+        playOrigin = OriginNone;
+        shareBnStop(true, true, false, false);
+        playOrigin = rngEditTag_ == QStringLiteral("on2") ? OriginSingle : OriginList;
+        QCoreApplication::processEvents();
+        if (closing_)
+            return;
+    }
     openCaptureDevice(fn);
+    rngEditTag_.clear();
+    clearMarks();
     lastFile = mci_.FileName();
     mnuPlayLast->setEnabled(!lastFile.isEmpty());
     marksEdited_ = false;
@@ -633,9 +686,8 @@ void frmMain::newPlay(QString fn, QString rngMark)
     }
     mci_.setVolume(500);
     myPutSize(true);
-    // Marks come with the mark editor; until then an item plays from its start.
-    Q_UNUSED(rngMark);
-    mci_.playMCI(0, 0, false, false, false);
+    if (!startWithMarks(rngMark))
+        return; // the failed mark play has been reported
 
     if (mci_.isSuccess()) {
         picNote->hide();
@@ -677,7 +729,7 @@ void frmMain::showPlaying(bool keepButtons)
     if (mci_.isRngPlaying()) {
         mbRngStart->setState(3);
         mbRngEnd->setState(3);
-    } else if (picRngBk->isVisible()) {
+    } else if (rangeBarShown()) {
         mbRngStart->setState(0);
     }
     showVolume(false);
@@ -736,6 +788,7 @@ void frmMain::enableFileMenus(bool on)
     mnuExplorer->setEnabled(on);
     if (mnuSaveFile)
         mnuSaveFile->setEnabled(on);
+    mnuAddToList->setEnabled(on);
 }
 
 void frmMain::fncEbCheck()
@@ -757,13 +810,22 @@ void frmMain::tmrCheck_Timer()
             fraction = 0;
         lblFnName->setText(playerLogic::progressText(playerState == Paused, fraction, speedTag_));
         lblCurTime->setText(formatTimeText(totalSecondsTag_ * fraction, curTimeMode_, 0));
+        if (marks_.lastIsOpen() && cur != lastPolledFrame_)
+            stretchOpenMark(false, cur);
     }
     bool rangeEnded = false;
     if (mci_.isRngPlaying() && playerState != Paused)
         rangeEnded = (mci_.rngEnd() > 0 && cur >= mci_.rngEnd()) || cur == lastPolledFrame_;
     if (rangeEnded || (playerState != Paused && mci_.getStatus() == QStringLiteral("stopped"))) {
-        mci_.rngCancel();
-        shareBnStop(false, listPlayMode != 0, false, false);
+        if (mci_.rngRepeat()) {
+            const int next = playingMarkIndex_ < marks_.lastMarkIndex() ? playingMarkIndex_ + 1 : 0;
+            playNextRS(1, next, false, -1, -1, false);
+        } else if (mci_.rngEnd() > 0 && playingMarkIndex_ < marks_.lastMarkIndex()) {
+            playNextRS(0, playingMarkIndex_ + 1, false, -1, -1, false);
+        } else {
+            mci_.rngCancel();
+            shareBnStop(false, listPlayMode != 0, false, false);
+        }
     }
     lastPolledFrame_ = cur;
 }
@@ -771,12 +833,14 @@ void frmMain::tmrCheck_Timer()
 void frmMain::shareBnStop(bool allSTOP, bool noStopMCI, bool isDealRng, bool isDelay)
 {
     Q_UNUSED(isDelay);
+    if (marks_.lastIsOpen())
+        mbRngEnd_Click();
     mci_.rngCancel();
     if (!noStopMCI || mci_.isCDa() || nothingFollows())
         mci_.stopMCI(QString(), 0);
     ifStopped(false);
     if (isDealRng && marksEdited_) {
-        listPlayMode = 0;
+        playMarks(true, -1);
         return;
     }
     if (!allSTOP)
@@ -904,9 +968,7 @@ void frmMain::pausePrFn()
 
 bool frmMain::checkDealRng() const
 {
-    // Marks that are being edited hold back an open or an exit; they come with the
-    // mark editor.
-    return false;
+    return marks_.lastIsOpen() || (marksEdited_ && rangeBarShown());
 }
 
 void frmMain::failPlay(QString& fn, bool onlyNewPlay)
@@ -954,6 +1016,7 @@ void frmMain::closeRunFn(const QString& fn)
         return;
     playOrigin = OriginNone;
     shareBnStop(true, false, false, false);
+    clearMarks();
     showTimeLabels(false);
     mci_.closeMCI(playerAlias);
     lblFnName->setText(QStringLiteral("关闭播放，因为此档案经过重新读取"));
@@ -1260,13 +1323,22 @@ int frmMain::keyCodeOf(const QKeyEvent* event) const
 
 void frmMain::Form_KeyDown(int KeyCode, int Shift)
 {
-    Q_UNUSED(Shift);
     switch (KeyCode) {
-    case 13:  // Enter: play the marks (Ctrl: in a loop)
-    case 219: // [ : mark start
-    case 221: // ] : mark end
-    case 36:  // Home: save the picture
-        // These act on marks and snapshots, which come with their own windows.
+    case 13: // Enter plays the marks once, Ctrl+Enter in a loop
+        if (mnuRngPlay[0]->isEnabled())
+            mnuRngPlay_Click(static_cast<int>(mdlZorvoFLV::roundHalfEven(Shift / 2.0)));
+        break;
+    case 219:
+        if (mbRngStart->State() < 2)
+            mbRngStart_Click();
+        break;
+    case 221:
+        if (mbRngEnd->State() < 2)
+            mbRngEnd_Click();
+        break;
+    case 36: // the snapshot command, whoever carries it out
+        if (mnuSaveCap && mnuSaveCap->isEnabled())
+            mnuSaveCap->trigger();
         break;
     case 27:
         mnuScnFull_Click();
@@ -1276,8 +1348,7 @@ void frmMain::Form_KeyDown(int KeyCode, int Shift)
             w->changeToTab(0, -1, true);
         break;
     case 113:
-        if (frmList* w = workspace(true))
-            w->changeToTab(1, 0, true);
+        mnuRngEdit_Click();
         break;
     case 114:
         if (frmList* w = workspace(true))
@@ -1396,6 +1467,16 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
         }
         break;
     }
+    case QEvent::MouseButtonDblClick: {
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (w && w->parentWidget() == picRngBk && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            const int index = w->property("markIndex").toInt();
+            if (markBox(index) == w)
+                picRS_DblClick(index);
+            return true;
+        }
+        break;
+    }
     case QEvent::MouseMove: {
         auto* me = static_cast<QMouseEvent*>(event);
         if (watched == picHsb2 && thumbDragging_ && (me->buttons() & Qt::LeftButton)) {
@@ -1422,6 +1503,388 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
     }
     return QMainWindow::eventFilter(watched, event);
 }
+
+// ---- Range marks ------------------------------------------------------------------------------
+
+namespace {
+const QColor markGreen(0, 255, 0);
+const QColor markRed(255, 0, 0);
+} // namespace
+
+playerMarks::Timing frmMain::markTiming() const
+{
+    return playerMarks::Timing{secondsPerFrame, totalSecondsTag_};
+}
+
+bool frmMain::rangeBarShown() const { return !picRngBk->isHidden(); }
+QString frmMain::rangeBarToolTip() const { return picRngBk->toolTip(); }
+
+QWidget* frmMain::markBox(int n) const
+{
+    return n >= 0 && n < markBoxCount() ? picRS[static_cast<std::size_t>(n)] : nullptr;
+}
+
+void frmMain::syncMarkBoxes()
+{
+    const std::size_t wanted = std::max<std::size_t>(1, marks_.marks().size());
+    while (picRS.size() < wanted) {
+        auto* box = new QFrame(picRngBk);
+        box->setAutoFillBackground(true);
+        box->setProperty("markIndex", static_cast<int>(picRS.size()));
+        box->installEventFilter(this);
+        QPalette pal = box->palette();
+        pal.setColor(QPalette::Window, markGreen);
+        box->setPalette(pal);
+        box->hide();
+        picRS.push_back(box);
+    }
+    while (picRS.size() > wanted) {
+        // A box can go while its own double click is handled.
+        picRS.back()->hide();
+        picRS.back()->deleteLater();
+        picRS.pop_back();
+    }
+    if (marks_.isEmpty()) {
+        picRS[0]->hide();
+        picRS[0]->setToolTip(QString());
+        return;
+    }
+    // The bar's scale is the file's frames: a box's left edge is its start frame and its
+    // width its length.
+    const double scale = totalFrames > 0 ? static_cast<double>(picRngBk->width()) / totalFrames : hsbScale;
+    for (int i = 0; i < marks_.count(); ++i) {
+        const playerMarks::Mark& m = marks_.at(i);
+        QFrame* box = picRS[static_cast<std::size_t>(i)];
+        const int left = mdlZorvoFLV::roundToInt32(m.start * scale);
+        const int width = std::max(1, mdlZorvoFLV::roundToInt32(m.length * scale));
+        box->setGeometry(left, 0, width, picRngBk->height());
+        box->setToolTip(m.tooltip);
+        box->show();
+    }
+}
+
+void frmMain::colourMarkBoxes(const QColor& colour)
+{
+    for (QFrame* box : picRS) {
+        QPalette pal = box->palette();
+        pal.setColor(QPalette::Window, colour);
+        box->setPalette(pal);
+    }
+}
+
+QString frmMain::rsFormat(int nRS, QString& sTime, QString& eTime, int mode, double& sSec, double& eSec,
+                          double preAdd, double lastAdd)
+{
+    if (!marks_.isValidIndex(nRS)) {
+        sTime.clear();
+        eTime.clear();
+        return QString();
+    }
+    const playerMarks::MarkTimes t = playerMarks::rsFormat(marks_.at(nRS), mode, preAdd, lastAdd, markTiming());
+    sTime = t.sTime;
+    eTime = t.eTime;
+    sSec = t.sSec;
+    eSec = t.eSec;
+    return t.length;
+}
+
+QString frmMain::markToolTip(int n) const { return playerMarks::markToolTip(n, marks_.at(n), markTiming()); }
+
+void frmMain::setMark(int startFrame, int endFrame)
+{
+    if (startFrame >= 0) {
+        const int u = marks_.startMark(startFrame);
+        syncMarkBoxes();
+        picRS[static_cast<std::size_t>(u)]->raise();
+        picRngBk->show();
+    }
+    if (endFrame > 0 && !marks_.isEmpty()) {
+        marks_.closeLast();
+        if (stretchOpenMark(true, endFrame)) {
+            for (QAction* a : {mnuRngEdit, mnuRngClear, mnuRngPlay[0], mnuRngPlay[1]})
+                a->setEnabled(true);
+            const int last = marks_.lastMarkIndex();
+            marks_.setToolTip(last, markToolTip(last));
+            syncMarkBoxes();
+            enableSaveMenus();
+            marksEdited_ = true;
+            showMarksTotal();
+        }
+    }
+}
+
+bool frmMain::stretchOpenMark(bool closing, int frame)
+{
+    if (marks_.isEmpty())
+        return false;
+    int end = frame == -1 ? mci_.getCurFrame() : frame;
+    end = playerMarks::stretchEnd(end, marks_.at(marks_.lastMarkIndex()).start, playerState == Playing,
+                                  mci_.getTotalFrames());
+    if (marks_.stretchLast(closing, end, hsbScale) == playerMarks::MarkList::Stretch::TooSmall) {
+        deleteMark(marks_.lastMarkIndex());
+        return false;
+    }
+    syncMarkBoxes();
+    QCoreApplication::processEvents();
+    return true;
+}
+
+void frmMain::deleteMark(int n)
+{
+    mbRngEnd->setState(3);
+    if (marks_.lastMarkIndex() < 1) {
+        clearMarks();
+        return;
+    }
+    marks_.remove(n, markTiming());
+    syncMarkBoxes();
+    if (marks_.lastMarkIndex() == 0)
+        mnuSaveCut->setEnabled(false);
+}
+
+void frmMain::clearMarks()
+{
+    mci_.rngCancel();
+    picRngBk->hide();
+    picRngBk->setToolTip(QString());
+    marks_.clear();
+    syncMarkBoxes();
+    colourMarkBoxes(markGreen);
+    if (playerState != Stopped)
+        mbRngStart->setState(0);
+    mbRngEnd->setState(3);
+    playingMarkIndex_ = 0;
+    mnuRngEdit->setEnabled(true);
+    for (QAction* a : {mnuRngClear, mnuRngPlay[0], mnuRngPlay[1], mnuSaveRng, mnuSaveCut})
+        a->setEnabled(false);
+    marksEdited_ = false;
+    showMarksTotal();
+}
+
+void frmMain::showMarksTotal()
+{
+    picRngBk->setToolTip(playerMarks::totalToolTip(marks_.marks(), markTiming()));
+    if (frmList* w = workspace(false))
+        w->checkCmdRng();
+}
+
+void frmMain::enableSaveMenus()
+{
+    const QString fn = mci_.FileName();
+    if (isStreamAddress(fn) || !isEditableFile(fn))
+        return;
+    mnuSaveRng->setEnabled(true);
+    if (marks_.lastMarkIndex() > 0)
+        mnuSaveCut->setEnabled(true);
+}
+
+bool frmMain::startWithMarks(const QString& markText)
+{
+    std::vector<playerMarks::Mark> parsed;
+    const playerMarks::ParseResult result = playerMarks::parseMarkText(markText, mci_.getTotalFrames(), parsed);
+    if (result != playerMarks::ParseResult::Valid) {
+        // A text that does not fit the file is dropped whole, and the file plays from its
+        // start: a bad mark text says nothing about the file itself.
+        if (result != playerMarks::ParseResult::Empty)
+            clearMarks();
+        mci_.playMCI(0, 0, false, false, false);
+        return true;
+    }
+    marks_.setAll(std::move(parsed));
+    for (int i = 0; i < marks_.count(); ++i)
+        marks_.setToolTip(i, markToolTip(i));
+    syncMarkBoxes();
+    playNextRS(0, 0, true, -1, -1, false);
+    if (mci_.isSuccess()) {
+        picRngBk->show();
+        for (QAction* a : {mnuRngEdit, mnuRngClear, mnuRngPlay[0], mnuRngPlay[1]})
+            a->setEnabled(true);
+        enableSaveMenus();
+        showMarksTotal();
+        return true;
+    }
+    return false;
+}
+
+void frmMain::playNextRS(int Index, int nRS, bool remainPlayStatus, int rngStart, int rngEnd, bool onlyRS)
+{
+    if (marks_.lastIsOpen())
+        deleteMark(marks_.lastMarkIndex());
+    if (!marks_.isValidIndex(nRS))
+        return;
+    const playerMarks::Mark& m = marks_.at(nRS);
+    if (rngStart == -1)
+        rngStart = m.start;
+    if (rngEnd == -1)
+        rngEnd = m.end();
+    mci_.playMCI(rngStart, rngEnd, Index == 1, false, false);
+    if (!mci_.isSuccess()) {
+        QString none;
+        failPlay(none, false);
+        return;
+    }
+    if (!remainPlayStatus && playerState == Stopped)
+        playOrigin = OriginSingle;
+    placeSeekThumb(rngStart);
+    showPlaying(false);
+    playingMarkIndex_ = onlyRS ? marks_.lastMarkIndex() : nRS;
+}
+
+void frmMain::playMarks(bool fromStop, int Index)
+{
+    if (!rangeBarShown() || (Index == -1 && !marksEdited_))
+        return;
+    if (listPlayMode != 0) {
+        if (fromStop)
+            mci_.stopMCI(QString(), 0);
+        else
+            pausePrFn();
+        QCoreApplication::processEvents();
+        ui::msgBox(QStringLiteral("由于你针对目前的档案进行了标记编辑\r\n清单播放模式将改为“单次播放档案”"), ui::OkOnly,
+                   markOpenTitle(), this);
+        // The list play mode is the workspace's; single-file play is mode 0.
+        listPlayMode = 0;
+        fncEbCheck();
+    }
+    if (Index == -1)
+        return;
+    playNextRS(Index == 1 ? 1 : 0, 0, false, -1, -1, false);
+}
+
+void frmMain::mbRngStart_Click()
+{
+    if (!hsbEnabled_)
+        return;
+    setMark(mci_.getCurFrame(), -1);
+    mbRngEnd->setState(0);
+    mbRngStart->setState(0);
+}
+
+void frmMain::mbRngEnd_Click()
+{
+    if (!rangeBarShown())
+        return;
+    setMark(-1, mci_.getCurFrame());
+    mbRngEnd->setState(0);
+}
+
+void frmMain::picRS_DblClick(int Index)
+{
+    if (!marks_.isValidIndex(Index) || marks_.at(Index).tooltip.isEmpty())
+        return;
+    if (marks_.lastIsOpen())
+        deleteMark(marks_.lastMarkIndex());
+    if (!marks_.isValidIndex(Index))
+        return;
+    const QString tip = marks_.at(Index).tooltip;
+    if (QWidget* box = markBox(Index)) {
+        QPalette pal = box->palette();
+        pal.setColor(QPalette::Window, markRed);
+        box->setPalette(pal);
+    }
+    pausePrFn();
+    const int answer = ui::msgBox(tip + QStringLiteral("\r\n\r\n是否要播放或删除这个标记区段？\r\n\r\n\r\n"
+                                                       "按“是”则播放这个标记区段\r\n按“否”则删除这个标记区段"),
+                                  ui::YesNoCancel, markOpenTitle(), this);
+    if (answer == ui::Yes) {
+        mci_.rngCancel();
+        shareBnStop(true, true, true, false);
+        playNextRS(0, Index, false, -1, -1, true);
+    } else if (answer == ui::No) {
+        mci_.rngCancel();
+        shareBnStop(true, false, true, false);
+        deleteMark(Index);
+        // A mark the user deletes is an edit like one made.
+        if (!marks_.isEmpty())
+            marksEdited_ = true;
+        showMarksTotal();
+    }
+    colourMarkBoxes(markGreen);
+}
+
+void frmMain::mnuRngPlay_Click(int Index) { playMarks(false, Index); }
+
+void frmMain::mnuRngEdit_Click()
+{
+    pausePrFn();
+    if (marks_.lastIsOpen())
+        mbRngEnd_Click();
+    playMarks(false, -1);
+    if (frmList* w = workspace(true)) {
+        w->changeToTab(1, 0, true);
+        w->loadMark();
+    }
+}
+
+void frmMain::mnuRngClear_Click()
+{
+    pausePrFn();
+    if (ui::msgBox(QStringLiteral("确定要清除所有的标记？"), ui::OkCancel, markOpenTitle(), this) != ui::Ok)
+        return;
+    clearMarks();
+    shareBnStop(true, false, false, false);
+}
+
+void frmMain::applyMark(const std::vector<std::pair<int, int>>& ranges)
+{
+    clearMarks();
+    shareBnStop(true, false, true, false);
+    for (const auto& [start, end] : ranges)
+        if (start >= 0 && end >= 0)
+            setMark(start, end);
+}
+
+// Crop and split of the marked ranges are the tool jobs of the save pages.
+void frmMain::mnuSaveRng_Click() {}
+void frmMain::mnuSaveCut_Click() {}
+
+QString frmMain::currentItemString(bool noMarks)
+{
+    const QString path = mci_.FileName();
+    if (path.isEmpty() || marks_.isEmpty() || noMarks)
+        return path;
+    const QString text = playerMarks::markText(marks_.marks());
+    if (!mnuAutoAddMark->isChecked()) {
+        pausePrFn();
+        QString lines = text;
+        lines.replace(u' ', QStringLiteral("\r\n"));
+        const int answer = ui::msgBox(QStringLiteral("你选择把目前的档案加入到指定清单\r\n"
+                                                     "是否要附加标记，被标记的影格如下：\r\n\r\n") + lines,
+                                      ui::YesNoCancel, markOpenTitle(), this);
+        if (answer == ui::Cancel)
+            return QString();
+        if (answer == ui::No)
+            return path;
+    }
+    return mdlLineFormat::joinItem(path, text);
+}
+
+void frmMain::mnuToList_Click(int Index)
+{
+    const QString item = currentItemString(Index > 1);
+    if (!item.isEmpty())
+        mnToList(Index, item);
+}
+
+void frmMain::mnToList(int Index, const QString& fn)
+{
+    frmList* w = workspace(true);
+    if (!w)
+        return;
+    if (Index == 2)
+        w->changeToTab(2, 0, false);
+    else
+        w->changeToTab(0, Index, false);
+    w->addToList(Index, fn);
+}
+
+void frmMain::mnuToListEnd_Click()
+{
+    // The check mark toggles itself; the workspace's item of the same name follows it
+    // when that window has one.
+}
+
+void frmMain::mnuAutoAddMark_Click() {}
 
 // ---- Sizing -----------------------------------------------------------------------------------
 
@@ -1506,6 +1969,8 @@ void frmMain::layoutControls()
         hsbScale = 1.0f;
     }
     picRngBk->resize(trackWidth, picRngBk->height());
+    // The marks stay on their frames.
+    syncMarkBoxes();
 
     // Not hidden rather than visible: the first layout runs before the window is shown.
     if (!picNote->isHidden())

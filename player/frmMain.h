@@ -7,9 +7,12 @@
 #include <QTimer>
 #include <array>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "app/Settings.h"
 #include "media/MCI.h"
+#include "player/Marks.h"
 #include "tools/ToolHost.h"
 
 class QLabel;
@@ -64,6 +67,8 @@ public:
     void fncEbCheck();
     void closeRunFn(const QString& fn);
     void selectRnd();
+    // True while marks are being edited: the last mark is open, or marks were made since
+    // the file was opened.
     bool checkDealRng() const;
     void mnuOpen_Click();
     void mnuPlayLast_Click();
@@ -90,6 +95,41 @@ public:
     void picVolSdr_MouseDown(Qt::MouseButton button, double x);
     void mbSound_Click();
     void tmrCheck_Timer();
+
+    // ---- Range marks ----------------------------------------------------------------------
+    void mbRngStart_Click();
+    void mbRngEnd_Click();
+    void picRS_DblClick(int Index);
+    // 0: the marks once, 1: in a loop.
+    void mnuRngPlay_Click(int Index);
+    void mnuRngEdit_Click();
+    void mnuRngClear_Click();
+    void mnuToList_Click(int Index);
+    void mnuToListEnd_Click();
+    void mnuAutoAddMark_Click();
+    void mnuSaveRng_Click();
+    void mnuSaveCut_Click();
+    // Plays mark nRS (Index 1: in a loop); rngStart and rngEnd of -1 are taken from the
+    // mark; onlyRS: nothing follows it.
+    void playNextRS(int Index, int nRS, bool remainPlayStatus, int rngStart, int rngEnd, bool onlyRS);
+    // The times of mark nRS; returns the length text.
+    QString rsFormat(int nRS, QString& sTime, QString& eTime, int mode, double& sSec, double& eSec,
+                     double preAdd, double lastAdd);
+    // Rebuilds all marks from ranges of frames read from the mark list (a start or end
+    // below 0 marks a line that did not read).
+    void applyMark(const std::vector<std::pair<int, int>>& ranges);
+    // Adds an item string to playlist 1 (0), playlist 2 (1) or the merge list (2).
+    void mnToList(int Index, const QString& fn);
+
+    const playerMarks::MarkList& markList() const { return marks_; }
+    int lastMarkIndex() const { return marks_.lastMarkIndex(); }
+    int playingMarkIndex() const { return playingMarkIndex_; }
+    bool marksEdited() const { return marksEdited_; }
+    bool rangeBarShown() const;
+    QString rangeBarToolTip() const;
+    // The box of mark n on the range bar (box 0 exists, hidden, when there are no marks).
+    QWidget* markBox(int n) const;
+    int markBoxCount() const { return static_cast<int>(picRS.size()); }
 
     // ---- Sizing ---------------------------------------------------------------------------
     void myPutSize(bool isMainSetting);
@@ -133,6 +173,15 @@ public:
     QAction* mnuSaveFile = nullptr;
     QAction* mnuExplorer = nullptr;
     std::array<QAction*, 5> mnuFB{};
+    std::array<QAction*, 2> mnuRngPlay{};
+    QAction* mnuRngEdit = nullptr;
+    QAction* mnuRngClear = nullptr;
+    QAction* mnuSaveRng = nullptr;
+    QAction* mnuSaveCut = nullptr;
+    QMenu* mnuAddToList = nullptr;
+    std::array<QAction*, 3> mnuToList{};
+    QAction* mnuToListEnd = nullptr;
+    QAction* mnuAutoAddMark = nullptr;
     std::array<QAction*, 11> mnuSpeed{};
 
     // What the tool runner asks of the two windows.
@@ -176,6 +225,23 @@ private:
     bool isDraggingThumb() const;
     frmList* workspace(bool create);
     int keyCodeOf(const QKeyEvent* event) const;
+    void setMark(int startFrame, int endFrame);
+    bool stretchOpenMark(bool closing, int frame);
+    void deleteMark(int n);
+    void clearMarks();
+    // Plays the file from its first mark, or whole; false when the mark play failed
+    // (already reported).
+    bool startWithMarks(const QString& markText);
+    QString markToolTip(int n) const;
+    void showMarksTotal();
+    void enableSaveMenus();
+    void playMarks(bool fromStop, int Index);
+    QString currentItemString(bool noMarks);
+    playerMarks::Timing markTiming() const;
+    // Makes the boxes of the range bar follow the marks: one box a mark (at least one),
+    // placed at its frames, with its tooltip.
+    void syncMarkBoxes();
+    void colourMarkBoxes(const QColor& colour);
 
     media::MCI mci_;
     std::unique_ptr<media::MCI> capMci_;
@@ -211,6 +277,10 @@ private:
     double dragGrabX_ = 0;
     int lastPolledFrame_ = 0;
     bool marksEdited_ = false;
+    playerMarks::MarkList marks_;
+    int playingMarkIndex_ = 0;
+    QString rngEditTag_;        // "on2": a single file was opened while marks were edited
+    std::vector<QFrame*> picRS; // the boxes of the marks on the range bar
     bool resizeSuppressed_ = false;
     bool closing_ = false;
     bool saveOnExit_ = true;

@@ -28,6 +28,8 @@ public:
     void changeToTab(int Index, int tab, bool focusSwitch);
     // The player reloads the mark list after each open.
     void loadMark();
+    // Refreshes the buttons that depend on the player's marks.
+    void checkCmdRng() {}
     // The selected file of the file browser list, with its folder.
     QString getFnFn() const;
     // The item string of a row of a playlist (list -1: the playlist shown last; row -1:
