@@ -133,6 +133,50 @@ TEST_F(Workspace, AreasTabsAndMenusCarryTheirCaptions)
     list->changeToTab(0, 1, false);
     EXPECT_EQ(list->lastPlaylistNo, 1);
     EXPECT_EQ(playingList, list->lstMn[1]);
+
+    const bool toEnd = list->toListEnd();
+    list->mnuToListEnd->trigger();
+    EXPECT_EQ(list->toListEnd(), !toEnd);
+
+    // Closing only hides the window; the player cannot step through a list it cannot see.
+    window->mbNextItem->setState(0);
+    list->close();
+    EXPECT_FALSE(list->isVisible());
+    EXPECT_EQ(window->mbNextItem->State(), 3);
+    EXPECT_EQ(window->findChild<frmList*>(), list);
+}
+
+TEST_F(Workspace, TheStoredListsFillThePlaylistsInTheStoredFormat)
+{
+    settings::Settings s;
+    s.lineFmt = 2;
+    s.toListEnd = false;
+    settings::ListStore store;
+    store.lastPlaylistNo = 1;
+    store.lists[1].items = {clip(testmedia::Flv1Mp3) + QStringLiteral("‖5-9"), clip(testmedia::ToneMp3)};
+    store.lists[1].selected = 1;
+    store.lists[0].items = {clip(testmedia::ToneWav)};
+    store.lists[0].selected = 7; // beyond the list: nothing selected
+    list->applySettings(s, store);
+    EXPECT_EQ(mdlLineFormat::lineFormat, 2);
+    EXPECT_TRUE(list->mnuLineFmt[2]->isChecked());
+    EXPECT_FALSE(list->toListEnd());
+    EXPECT_EQ(list->lastPlaylistNo, 1);
+    EXPECT_EQ(list->lstMn[1]->item(0)->text(),
+              QStringLiteral("flv1_mp3.flv\t标记 5-9\t") + withTrailingSeparator(testmedia::mediaDir()));
+    EXPECT_EQ(list->lstMn[1]->currentRow(), 1);
+    EXPECT_EQ(list->lstMn[0]->currentRow(), -1);
+    EXPECT_EQ(items(1), store.lists[1].items);
+
+    settings::Settings back;
+    settings::ListStore storeBack;
+    list->collectSettings(back, storeBack);
+    EXPECT_EQ(storeBack.lists[1].items, store.lists[1].items);
+    EXPECT_EQ(storeBack.lists[0].items, store.lists[0].items);
+    EXPECT_EQ(storeBack.lists[1].selected, 1);
+    EXPECT_EQ(storeBack.lastPlaylistNo, 1);
+    EXPECT_EQ(back.lineFmt, 2);
+    EXPECT_FALSE(back.toListEnd);
 }
 
 TEST_F(Workspace, AddMoveRemoveAndTheButtonsThatFollow)
