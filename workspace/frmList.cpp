@@ -4,81 +4,209 @@
 #include "app/PlayerState.h"
 #include "app/mdlZorvoFLV.h"
 #include "player/frmMain.h"
+#include "ui/CommDialog.h"
+#include "ui/Icons.h"
+#include "ui/MsgBox.h"
 #include "ui/ZorvoButton.h"
+#include "ui/ZorvoTab.h"
 #include "workspace/mdlLineFormat.h"
+#include "workspace/mdlListOps.h"
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QUrl>
+#include <QFile>
+#include <QFrame>
 #include <QHBoxLayout>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QListWidget>
-#include <QStackedWidget>
-#include <QTabBar>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPainter>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QToolTip>
 #include <QVBoxLayout>
 
+#include <optional>
+
 using namespace mdlZorvoFLV;
+using mdlListOps::ListLines;
 
 namespace {
-constexpr int itemRole = Qt::UserRole;
+
 constexpr int twipsPerPixel = 15;
+const char* tagProperty = "Tag";
+const char* stopsProperty = "TabStops"; // column starts in pixels
+const char* extentProperty = "Extent";  // the width a line is laid out in
+
+struct AreaDef {
+    int area;
+    const char* menuCaption;
+    const char* tabCaptions; // separated by "≡"
+    const char* panelName;
+};
+
+const AreaDef areas[] = {
+    {0, "第一区／播放清单", "播放清单一≡播放清单二≡", "picList"},
+    {1, "第二区／标记清单", "标记清单≡档案列表≡", "picMark"},
+    {2, "第三区／合并、切割功能", "合并功能≡切割功能≡", "picMerge"},
+    {3, "第四区／截图功能", "截图功能≡", "picSnap"},
+    {4, "第五区／修复功能", "修复功能≡", "picFix"},
+    {6, "第六区／FLV <----> 影片", "FLV 转影片≡影片转 FLV≡", "picVideo"},
+    {7, "第七区／FLV <----> 音乐", "FLV 转音乐≡音乐转 FLV≡", "picMusic"},
+};
+
+ListLines linesOf(const QListWidget* box)
+{
+    ListLines l;
+    for (int r = 0; r < box->count(); ++r)
+        l.lines << box->item(r)->text();
+    l.selected = box->currentRow();
+    return l;
+}
+
+void setLines(QListWidget* box, const ListLines& l)
+{
+    box->clear();
+    box->addItems(l.lines);
+    box->setCurrentRow(l.selected);
+}
+
+QString tagOf(const QListWidget* box) { return box->property(tagProperty).toString(); }
+
+qint64 sizeOrMissing(const QString& path)
+{
+    const QFileInfo fi(path);
+    return fi.isFile() ? fi.size() : -1;
+}
+
+// Draws a list line in columns at the list's tab stops.
+class ColumnDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        const QString text = opt.text;
+        opt.text.clear();
+        const QWidget* view = option.widget;
+        QStyle* style = view ? view->style() : nullptr;
+        if (style)
+            style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, view);
+        const QVariantList stops = view ? view->property(stopsProperty).toList() : QVariantList();
+        const QStringList columns = text.split(u'\t');
+        painter->save();
+        painter->setPen(opt.palette.color(opt.state & QStyle::State_Selected ? QPalette::HighlightedText
+                                                                             : QPalette::Text));
+        const QRect r = option.rect.adjusted(3, 0, 0, 0);
+        for (int c = 0; c < columns.size(); ++c) {
+            const int left = c == 0 ? 0 : (c - 1 < stops.size() ? stops[c - 1].toInt() : -1);
+            if (left < 0)
+                break;
+            painter->drawText(r.adjusted(left, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, columns[c]);
+        }
+        painter->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QSize s = QStyledItemDelegate::sizeHint(option, index);
+        if (option.widget)
+            s.setWidth(qMax(1, option.widget->property(extentProperty).toInt()));
+        return s;
+    }
+};
+
 } // namespace
+
+// ---- Building the window ----------------------------------------------------------------
 
 frmList::frmList(QWidget* owner) : QWidget(owner, Qt::Window)
 {
     setWindowTitle(QStringLiteral(" Zorvo.FLV  的整合型工作区"));
-    resize(420, 480);
+    resize(470, 520);
 
     auto* layout = new QVBoxLayout(this);
-    auto* tabs = new QTabBar(this);
-    tabs->addTab(QStringLiteral("播放清单一"));
-    tabs->addTab(QStringLiteral("播放清单二"));
-    tabs->addTab(QStringLiteral("档案列表"));
-    layout->addWidget(tabs);
+    layout->setContentsMargins(4, 2, 4, 4);
+    buildMenus();
 
     auto* toolbar = new QWidget(this);
-    auto* bar = new QHBoxLayout(toolbar);
-    bar->setContentsMargins(0, 0, 0, 0);
-    auto makeButton = [&](const QString& tip) {
-        auto* b = new ui::ZorvoButton(toolbar);
-        b->setFixedSize(26, 26);
-        b->setCaption(QString(tip.front()));
-        b->SetToolTip(tip);
-        bar->addWidget(b);
-        return b;
-    };
-    mbMove[0] = makeButton(QStringLiteral("上移指定项目"));
-    mbMove[1] = makeButton(QStringLiteral("下移指定项目"));
-    auto* play = makeButton(QStringLiteral("播放指定项目"));
-    mbStop = makeButton(QStringLiteral("停止目前播放"));
-    mbStopLoop = makeButton(QStringLiteral("停止全部播放"));
-    bar->addStretch();
+    toolbar->setObjectName(QStringLiteral("picTlbarBk"));
+    buildToolbar(toolbar);
     layout->addWidget(toolbar);
-    mbStop->setState(3);
-    mbStopLoop->setState(3);
-    mbMove[0]->setState(3);
-    mbMove[1]->setState(3);
 
-    pages_ = new QStackedWidget(this);
+    body_ = new QWidget(this);
+    body_->installEventFilter(this);
+    layout->addWidget(body_, 1);
+
+    auto makeList = [this](const QString& name) {
+        auto* box = new QListWidget;
+        box->setObjectName(name);
+        box->setFrameStyle(QFrame::StyledPanel | QFrame::Plain);
+        box->setUniformItemSizes(true);
+        box->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        box->setAcceptDrops(true);
+        box->viewport()->setAcceptDrops(true);
+        box->viewport()->installEventFilter(this);
+        box->setItemDelegate(new ColumnDelegate(box));
+        box->setProperty(tagProperty, QStringLiteral("0"));
+        return box;
+    };
     for (int i = 0; i < 2; ++i) {
-        lstMn[i] = new QListWidget(pages_);
-        pages_->addWidget(lstMn[i]);
-        connect(lstMn[i], &QListWidget::itemDoubleClicked, this, [this] { mbPlay_Click(); });
+        lstMn[i] = makeList(QStringLiteral("lstMn"));
+        connect(lstMn[i], &QListWidget::itemDoubleClicked, this, [this] { lstMn_DblClick(); });
     }
-    Fn1 = new QListWidget(pages_);
-    pages_->addWidget(Fn1);
+    lstMn2[0] = makeList(QStringLiteral("lstMn2"));
+    connect(lstMn2[0], &QListWidget::itemDoubleClicked, this, [this] { lstMn2_DblClick(); });
+    Fn1 = new QListWidget;
     connect(Fn1, &QListWidget::itemDoubleClicked, this, [this] { mbPlay_Click(); });
-    layout->addWidget(pages_, 1);
+
+    for (const AreaDef& a : areas) {
+        auto* strip = new ui::ZorvoTab(body_);
+        const QString panelName = QString::fromLatin1(a.panelName);
+        strip->setTabPictureBox(panelName);
+        const QString captions = QString::fromUtf8(a.tabCaptions);
+        const int tabs = captions.count(ui::tabCaptionSeparator);
+        strip->setTabs(tabs);
+        strip->setTabsPerRow(qMax(tabs, 2));
+        strip->setAll_Caption(captions);
+        tabMn[a.area] = strip;
+        connect(strip, &ui::ZorvoTab::Click, this, [this, area = a.area](int) { tabMn_Click(area); });
+        for (int t = 0; t < tabs; ++t) {
+            QWidget* content = nullptr;
+            if (a.area == 0)
+                content = lstMn[t];
+            else if (a.area == 1 && t == 1)
+                content = Fn1;
+            else if (a.area == 2 && t == 0)
+                content = lstMn2[0];
+            addPanel(body_, panelName, t, content);
+        }
+    }
 
     lblNote = new QLabel(this);
+    lblNote->setObjectName(QStringLiteral("lblNote"));
+    lblNote->setMinimumHeight(lblNote->fontMetrics().height() + 4);
     layout->addWidget(lblNote);
 
-    connect(tabs, &QTabBar::currentChanged, this, [this](int i) { showPage(i == 2 ? 11 : i); });
-    connect(play, &ui::ZorvoButton::Click, this, &frmList::mbPlay_Click);
-    connect(mbStop, &ui::ZorvoButton::Click, this, &frmList::mbStop_Click);
-    connect(mbStopLoop, &ui::ZorvoButton::Click, this, &frmList::mbStopLoop_Click);
+    // The hidden button that takes the focus away from a list after a button acts on it.
+    cmdFocus = new QPushButton(this);
+    cmdFocus->setObjectName(QStringLiteral("cmdFocus"));
+    cmdFocus->setGeometry(0, 0, 0, 0);
+    cmdFocus->setFlat(true);
 
+    mnuPlaySetting[qBound(0, listPlayMode, 3)]->setChecked(true);
+    mnuLineFmt[qBound(0, mdlLineFormat::lineFormat, 2)]->setChecked(true);
     listFolder(QDir::currentPath());
-    showPage(0);
+    showArea(0, 0);
 }
 
 frmList::~frmList()
@@ -87,22 +215,168 @@ frmList::~frmList()
         playingList = nullptr;
 }
 
+void frmList::buildToolbar(QWidget* bar)
+{
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(1);
+    auto button = [&](const QString& tip, const QString& caption, std::optional<ui::IconId> icon) {
+        auto* b = new ui::ZorvoButton(bar);
+        b->setFixedSize(26, 26);
+        if (icon)
+            b->setPicture(ui::icon(*icon).pixmap(16, 16));
+        else
+            b->setCaption(caption);
+        b->SetToolTip(tip);
+        row->addWidget(b);
+        return b;
+    };
+    auto line = [&]() {
+        auto* l = new QFrame(bar);
+        l->setFrameStyle(QFrame::VLine | QFrame::Sunken);
+        l->setFixedWidth(4);
+        row->addWidget(l);
+        return l;
+    };
+    using ui::IconId;
+    mbMove[0] = button(QStringLiteral("上移指定项目"), QStringLiteral("↑"), std::nullopt);
+    mbDel[0] = button(QStringLiteral("移除指定项目"), QString(), IconId::Remove);
+    mbDel[1] = button(QStringLiteral("移除全部项目"), QStringLiteral("清"), std::nullopt);
+    mbSortItem = button(QStringLiteral("依序排列项目"), QStringLiteral("序"), std::nullopt);
+    mbRndItem = button(QStringLiteral("随机打乱项目"), QStringLiteral("乱"), std::nullopt);
+    mbMove[1] = button(QStringLiteral("下移指定项目"), QStringLiteral("↓"), std::nullopt);
+    line();
+    mbSave[1] = button(QStringLiteral("另存清单 ( 预设副档名 plt )"), QString(), IconId::List);
+    mbRevItem = button(QStringLiteral("依表倒序项目"), QStringLiteral("倒"), std::nullopt);
+    mbToFile = button(QStringLiteral("指定项目前往档案列表"), QString(), IconId::Folder);
+    mbAdd[0] = button(QStringLiteral("加入档案 ( 可复选 )"), QString(), IconId::Add);
+    mbAdd[1] = button(QStringLiteral("加入清单档案"), QString(), IconId::Open);
+    mbSave[0] = button(QStringLiteral("另存指定档案"), QString(), IconId::Save);
+    LineFp[0] = line();
+    mbPlay = button(QStringLiteral("播放指定项目"), QString(), IconId::Play);
+    mbStop = button(QStringLiteral("停止目前播放"), QString(), IconId::Stop);
+    mbRndPlay = button(QStringLiteral("随机播放某一项目"), QStringLiteral("随"), std::nullopt);
+    mbStopLoop = button(QStringLiteral("停止全部播放"), QStringLiteral("止"), std::nullopt);
+    LineFp[1] = line();
+    row->addStretch();
+
+    // The stop buttons follow the player, whatever page is shown.
+    mbStop->setProperty(tagProperty, QStringLiteral("on"));
+    mbStopLoop->setProperty(tagProperty, QStringLiteral("on"));
+    for (ui::ZorvoButton* b : bar->findChildren<ui::ZorvoButton*>())
+        b->setState(3);
+
+    for (int i = 0; i < 2; ++i) {
+        connect(mbMove[i], &ui::ZorvoButton::Click, this, [this, i] { mbMove_Click(i); });
+        connect(mbDel[i], &ui::ZorvoButton::Click, this, [this, i] { mbDel_Click(i); });
+        connect(mbSave[i], &ui::ZorvoButton::Click, this, [this, i] { mbSave_Click(i); });
+        connect(mbAdd[i], &ui::ZorvoButton::Click, this, [this, i] { mbAdd_Click(i); });
+    }
+    connect(mbSortItem, &ui::ZorvoButton::Click, this, &frmList::mbSortItem_Click);
+    connect(mbRndItem, &ui::ZorvoButton::Click, this, &frmList::mbRndItem_Click);
+    connect(mbRevItem, &ui::ZorvoButton::Click, this, &frmList::mbRevItem_Click);
+    connect(mbToFile, &ui::ZorvoButton::Click, this, &frmList::mbToFile_Click);
+    connect(mbPlay, &ui::ZorvoButton::Click, this, &frmList::mbPlay_Click);
+    connect(mbStop, &ui::ZorvoButton::Click, this, &frmList::mbStop_Click);
+    connect(mbRndPlay, &ui::ZorvoButton::Click, this, &frmList::mbRndPlay_Click);
+    connect(mbStopLoop, &ui::ZorvoButton::Click, this, &frmList::mbStopLoop_Click);
+}
+
+void frmList::buildMenus()
+{
+    auto* bar = new QMenuBar(this);
+    layout()->setMenuBar(bar);
+
+    mnuSwith = bar->addMenu(QStringLiteral("切换工作区"));
+    for (const AreaDef& a : areas) {
+        if (a.area == 6)
+            mnuSwith->addSeparator(); // item 5
+        QAction* item = mnuSwith->addAction(QString::fromUtf8(a.menuCaption));
+        item->setCheckable(true);
+        connect(item, &QAction::triggered, this, [this, area = a.area] { mnuSwithItem_Click(area); });
+        mnuSwithItem[a.area] = item;
+    }
+
+    mnuMnLst = bar->addMenu(QStringLiteral("播放清单设定"));
+    QMenu* playList = mnuMnLst->addMenu(QStringLiteral("清单播放模式"));
+    const char* modes[] = {"单次播放档案", "循环播放档案", "循环播放清单", "随机播放清单"};
+    for (int i = 0; i < 4; ++i) {
+        mnuPlaySetting[i] = playList->addAction(QString::fromUtf8(modes[i]));
+        mnuPlaySetting[i]->setCheckable(true);
+        connect(mnuPlaySetting[i], &QAction::triggered, this, [this, i] { mnuPlaySetting_Click(i); });
+    }
+    QMenu* lineShow = mnuMnLst->addMenu(QStringLiteral("清单显示模式"));
+    for (int i = 0; i < 3; ++i) {
+        mnuLineFmt[i] = lineShow->addAction(mdlLineFormat::lineFormatCaption(i));
+        mnuLineFmt[i]->setCheckable(true);
+        connect(mnuLineFmt[i], &QAction::triggered, this, [this, i] { mnuLineFmt_Click(i); });
+    }
+
+    mnuAddToList = bar->addMenu(QStringLiteral("加入指定项目到"));
+    const char* targets[] = {"播放清单一", "播放清单二", "合并清单"};
+    for (int i = 0; i < 3; ++i) {
+        mnuToList[i] = mnuAddToList->addAction(QString::fromUtf8(targets[i]));
+        connect(mnuToList[i], &QAction::triggered, this, [this, i] { mnuToList_Click(i); });
+    }
+    mnuAddToList->addSeparator();
+    mnuToListEnd = mnuAddToList->addAction(QStringLiteral("总是加到清单末尾"));
+    mnuToListEnd->setCheckable(true);
+    mnuToListEnd->setChecked(true);
+    // The check is toggled by the click handler itself.
+    connect(mnuToListEnd, &QAction::triggered, this, [this] {
+        mnuToListEnd->setChecked(!mnuToListEnd->isChecked());
+        mnuToListEnd_Click();
+    });
+
+    mnuPlaySpec = bar->addAction(QStringLiteral("播放指定影片"));
+    connect(mnuPlaySpec, &QAction::triggered, this, &frmList::mnuPlaySpec_Click);
+}
+
+QWidget* frmList::addPanel(QWidget* body, const QString& arrayName, int index, QWidget* content)
+{
+    auto* panel = new QWidget(body);
+    ui::setControlIndex(panel, arrayName, index);
+    auto* inner = new QVBoxLayout(panel);
+    inner->setContentsMargins(4, 4, 4, 4);
+    if (content)
+        inner->addWidget(content);
+    panel->hide();
+    return panel;
+}
+
+void frmList::layoutAreas()
+{
+    for (ui::ZorvoTab* strip : tabMn)
+        if (strip)
+            strip->setGeometry(body_->rect());
+}
+
+// ---- Settings -----------------------------------------------------------------------------
+
 void frmList::applySettings(const settings::Settings& s, const settings::ListStore& store)
 {
     move(s.listPos / twipsPerPixel);
+    mdlLineFormat::lineFormat = qBound(0, s.lineFmt, 2);
+    mnuToListEnd->setChecked(s.toListEnd);
+    for (int i = 0; i < 3; ++i)
+        mnuLineFmt[i]->setChecked(i == mdlLineFormat::lineFormat);
+    for (int i = 0; i < 4; ++i)
+        mnuPlaySetting[i]->setChecked(i == listPlayMode);
     for (int n = 0; n < 2; ++n) {
-        lstMn[n]->clear();
-        for (const QString& item : store.lists[n].items)
-            addToList(n, item);
-        if (store.lists[n].selected >= 0 && store.lists[n].selected < lstMn[n]->count())
-            lstMn[n]->setCurrentRow(store.lists[n].selected);
+        ListLines l;
+        for (const QString& line : mdlLineFormat::composeLines(store.lists[n].items, mdlLineFormat::lineFormat))
+            if (!line.isEmpty())
+                l.lines << line;
+        l.selected = store.lists[n].selected >= 0 && store.lists[n].selected < l.count() ? store.lists[n].selected : -1;
+        setLines(lstMn[n], l);
+        lstMn[n]->setProperty(tagProperty, mdlLineFormat::tagOfFormat(mdlLineFormat::lineFormat));
     }
-    lastPlaylistNo = store.lastPlaylistNo;
+    lastPlaylistNo = qBound(0, store.lastPlaylistNo, 1);
     if (!s.listDir.isEmpty())
         listFolder(s.listDir);
     if (s.listDirIdx && *s.listDirIdx >= 0 && *s.listDirIdx < Fn1->count())
         Fn1->setCurrentRow(*s.listDirIdx);
-    showPage(lastPlaylistNo);
+    showArea(0, lastPlaylistNo);
 }
 
 void frmList::collectSettings(settings::Settings& s, settings::ListStore& store) const
@@ -110,12 +384,251 @@ void frmList::collectSettings(settings::Settings& s, settings::ListStore& store)
     s.listPos = pos() * twipsPerPixel;
     s.listDir = fileFolder;
     s.listDirIdx = Fn1->currentRow();
+    s.lineFmt = mdlLineFormat::lineFormat;
+    s.toListEnd = toListEnd();
     store.lastPlaylistNo = lastPlaylistNo;
     for (int n = 0; n < 2; ++n) {
-        store.lists[n].items.clear();
-        for (int r = 0; r < lstMn[n]->count(); ++r)
-            store.lists[n].items << lstMn[n]->item(r)->data(itemRole).toString();
+        store.lists[n].items = mdlLineFormat::itemStrings(linesOf(lstMn[n]).lines, tagOf(lstMn[n]));
         store.lists[n].selected = lstMn[n]->currentRow();
+    }
+}
+
+// ---- Pages ---------------------------------------------------------------------------------
+
+void frmList::changeToTab(int Index, int tab, bool focusSwitch)
+{
+    if (!showArea(Index, tab))
+        return;
+    if (focusSwitch) {
+        frmMain* player = frmMain::instance();
+        if (player && player->isVisible()) {
+            player->activateWindow();
+            player->raise();
+        }
+    }
+    show();
+}
+
+bool frmList::showArea(int Index, int tab)
+{
+    if (Index < 0 || Index >= int(tabMn.size()) || !tabMn[Index])
+        return false;
+    ui::ZorvoTab* strip = tabMn[Index];
+    const bool already = strip->TabNow() == tab;
+    setProperty(tagProperty, QString::number(Index));
+    for (ui::ZorvoTab* other : tabMn)
+        if (other)
+            other->setVisible(other == strip);
+    strip->raise();
+    checkAreaMenu(Index);
+    // Only the shown area's panels are visible; the strip puts the current one in front.
+    for (const AreaDef& a : areas)
+        for (int t = 0; t < tabMn[a.area]->Tabs(); ++t)
+            if (QWidget* panel = ui::controlArrayElement(body_, QString::fromLatin1(a.panelName), t))
+                panel->setVisible(a.area == Index);
+    layoutAreas();
+    if (tab >= 0)
+        strip->setTabNow(tab); // a change of tab runs the page switch through the strip's click
+    // The strip was already there, or keeps its tab: the page is set up again, so that the
+    // state matches the area now shown.
+    if (already || tab < 0 || tab >= strip->Tabs())
+        tabMn_Click(Index);
+    strip->placePanels();
+    return true;
+}
+
+void frmList::tabMn_Click(int area)
+{
+    playingList = nullptr;
+    activeList = nullptr;
+    playFromBrowser = false;
+    viewKind = area * 10 + tabMn[area]->TabNow();
+
+    mnuAddToList->menuAction()->setVisible(false);
+    mnuMnLst->menuAction()->setVisible(area == 0);
+    mnuPlaySpec->setText(QStringLiteral("播放指定影片"));
+    mnuPlaySpec->setVisible(viewKind > 20);
+    mnuPlaySpec->setEnabled(false);
+
+    if (viewKind == 0 || viewKind == 1 || viewKind == 20) {
+        showListPage();
+        return;
+    }
+    if (viewKind == 11)
+        playFromBrowser = true;
+    for (ui::ZorvoButton* b : findChildren<ui::ZorvoButton*>())
+        if (b->property(tagProperty).toString() != QLatin1String("on"))
+            b->setState(3);
+    showPlayButtons(playFromBrowser);
+    lblNote->clear();
+    if (viewKind == 11) {
+        // The file browser plays its selected file.
+        mbPlay->setState(Fn1->count() > 0 ? 0 : 3);
+        lblNote->setText(QStringLiteral("用滑鼠双击列表的指定项目，便可以播放该档案"));
+    }
+    updatePlayerStepButtons();
+}
+
+void frmList::showListPage()
+{
+    if (viewKind < 10) {
+        playingList = lstMn[viewKind];
+        pickActiveList();
+        lastPlaylistNo = viewKind;
+        showPlayButtons(true);
+        updatePlayerStepButtons();
+        if (mdlLineFormat::formatOfTag(tagOf(activeList)) != mdlLineFormat::lineFormat)
+            reformatShownPlaylist();
+    } else {
+        pickActiveList();
+        showPlayButtons(false);
+    }
+    mbAdd[0]->setState(0);
+    mbAdd[1]->setState(0);
+    mnuAddToList->menuAction()->setVisible(true);
+    lblNote->setText(mdlListOps::listHint);
+    updateListButtons();
+    updateHorizontalExtent();
+}
+
+void frmList::pickActiveList()
+{
+    if (viewKind == 0 || viewKind == 1)
+        activeList = lstMn[viewKind];
+    else if (viewKind == 20)
+        activeList = lstMn2[0];
+    else
+        activeList = nullptr;
+}
+
+void frmList::updateMoveButtons()
+{
+    const int n = activeList ? activeList->count() : 0;
+    const int k = activeList ? activeList->currentRow() : -1;
+    const mdlListOps::MoveStates s = mdlListOps::moveStates(n, k);
+    mbMove[0]->setState(s.up);
+    mbMove[1]->setState(s.down);
+    parkFocus();
+}
+
+void frmList::updateListButtons()
+{
+    updateMoveButtons();
+    const int n = activeList ? activeList->count() : 0;
+    const mdlListOps::ListButtonStates s = mdlListOps::listButtonStates(n);
+    for (ui::ZorvoButton* b : {mbDel[0], mbDel[1], mbSave[0], mbSave[1], mbToFile, mbPlay})
+        b->setState(s.needOne);
+    for (ui::ZorvoButton* b : {mbRevItem, mbRndItem, mbSortItem, mbRndPlay})
+        b->setState(s.needTwo);
+    updatePlayerStepButtons();
+    mnuAddToList->setEnabled(n > 0);
+    if (viewKind == 20) {
+        const QStringList paths = linesOf(lstMn2[0]).lines;
+        lblNote->setText(mdlListOps::mergeListNote(mdlListOps::mergeListTotalKB(paths, sizeOrMissing)));
+    }
+}
+
+void frmList::updatePlayerStepButtons()
+{
+    frmMain* player = frmMain::instance();
+    if (!player || !player->mbLastItem || !player->mbNextItem)
+        return;
+    int count = 0;
+    if (playFromBrowser)
+        count = Fn1->count();
+    else if (playingList)
+        count = playingList->count();
+    const int state = mdlListOps::stepButtonState(count);
+    player->mbLastItem->setState(state);
+    player->mbNextItem->setState(state);
+}
+
+void frmList::showPlayButtons(bool show)
+{
+    for (QWidget* w : {static_cast<QWidget*>(mbPlay), static_cast<QWidget*>(mbRndPlay),
+                       static_cast<QWidget*>(mbStop), static_cast<QWidget*>(mbStopLoop), LineFp[0], LineFp[1]})
+        w->setVisible(show);
+}
+
+void frmList::parkFocus()
+{
+    if (loadingMarks)
+        return;
+    cmdFocus->setFocus(Qt::OtherFocusReason);
+}
+
+void frmList::checkAreaMenu(int Index)
+{
+    for (int i = 0; i < int(mnuSwithItem.size()); ++i)
+        if (mnuSwithItem[i])
+            mnuSwithItem[i]->setChecked(i == Index);
+}
+
+bool frmList::isPlaylist(const QListWidget* list) const { return list && (list == lstMn[0] || list == lstMn[1]); }
+
+// ---- Items ---------------------------------------------------------------------------------
+
+bool frmList::itemAt(int list, int row, QString& item) const
+{
+    int index = row;
+    const QString found = itemStringAt(list, index);
+    if (found.isEmpty())
+        return false;
+    item = found;
+    return true;
+}
+
+QString frmList::itemStringAt(int list, int& index) const
+{
+    const int n = list < 0 ? lastPlaylistNo : list;
+    if (n < 0 || n > 1)
+        return QString();
+    const ListLines l = linesOf(lstMn[n]);
+    return mdlLineFormat::itemStringAt(l.lines, tagOf(lstMn[n]), index, l.selected);
+}
+
+QString frmList::itemPathAt(int list, int& index, QString& markText, bool withMarks) const
+{
+    const int n = list < 0 ? lastPlaylistNo : list;
+    if (n < 0 || n > 1)
+        return QString();
+    const ListLines l = linesOf(lstMn[n]);
+    return mdlLineFormat::itemPathAt(l.lines, index, l.selected, markText, withMarks);
+}
+
+QString frmList::selectedPath() const
+{
+    if (!activeList || activeList->currentRow() < 0)
+        return QString();
+    if (activeList == lstMn2[0])
+        return activeList->currentItem()->text();
+    int index = -1;
+    QString marks;
+    return itemPathAt(activeList == lstMn[1] ? 1 : 0, index, marks, false);
+}
+
+void frmList::addToList(const QString& fn, bool isCurIdx, bool isCheck)
+{
+    if (fn.isEmpty() || !activeList)
+        return;
+    QString line;
+    if (isPlaylist(activeList)) {
+        // Composed in the format the list's lines are in, so that they read back alike.
+        line = mdlLineFormat::composeLine(fn, mdlLineFormat::formatOfTag(tagOf(activeList)));
+    } else {
+        QString marks;
+        mdlLineFormat::splitItem(fn, line, marks);
+    }
+    ListLines l = linesOf(activeList);
+    const int row = mdlListOps::insertLine(l, line, isCurIdx);
+    if (row < 0)
+        return;
+    activeList->insertItem(row, line);
+    activeList->setCurrentRow(row);
+    if (isCheck) {
+        updateHorizontalExtent();
+        activeList->scrollToItem(activeList->item(row), QAbstractItemView::PositionAtTop);
+        updateListButtons();
     }
 }
 
@@ -123,25 +636,353 @@ void frmList::addToList(int list, const QString& item)
 {
     if (list < 0 || list > 1)
         return;
-    QString path, mark;
-    mdlLineFormat::splitItem(item, path, mark);
-    auto* row = new QListWidgetItem(mark.isEmpty() ? path : path + QStringLiteral("\t") + mark);
-    row->setData(itemRole, item);
-    lstMn[list]->addItem(row);
+    const QString line = mdlLineFormat::composeLine(item, mdlLineFormat::formatOfTag(tagOf(lstMn[list])));
+    if (line.isEmpty())
+        return;
+    lstMn[list]->addItem(line);
+    if (lstMn[list] == activeList)
+        updateListButtons();
+    else if (lstMn[list] == playingList)
+        updatePlayerStepButtons();
 }
 
-void frmList::changeToTab(int Index, int tab, bool focusSwitch)
+void frmList::reformatShownPlaylist()
 {
-    if (Index == 0)
-        showPage(tab < 0 ? lastPlaylistNo : tab);
-    else if (Index == 1 && tab == 1)
-        showPage(11);
-    show();
-    if (focusSwitch) {
-        raise();
-        activateWindow();
-    }
+    if (!playingList)
+        return;
+    ListLines l = linesOf(playingList);
+    QString tag = tagOf(playingList);
+    mdlLineFormat::reformatLines(l.lines, tag);
+    setLines(playingList, l);
+    playingList->setProperty(tagProperty, tag);
+    updateHorizontalExtent();
 }
+
+void frmList::updateHorizontalExtent()
+{
+    if (!activeList)
+        return;
+    const QFontMetrics fm = activeList->fontMetrics();
+    const QStringList lines = linesOf(activeList).lines;
+    // One average character is 4 dialog units.
+    const double pixelsPerUnit = fm.averageCharWidth() / 4.0;
+    QVariantList stops;
+    int extent = 0;
+    if (viewKind >= 10) {
+        extent = mdlLineFormat::horizontalExtent(lines, viewKind, [&](const QString& s) { return fm.horizontalAdvance(s); });
+    } else {
+        const mdlLineFormat::TabStops t = mdlLineFormat::tabStops(lines, mdlLineFormat::columnCount());
+        for (int stop : t.stops)
+            stops << qRound(stop * pixelsPerUnit);
+        extent = qRound((t.total * 7.0 / 4.0 - 30) * fm.averageCharWidth() / 7.0);
+    }
+    activeList->setProperty(stopsProperty, stops);
+    activeList->setProperty(extentProperty, qMax(extent, 0));
+    activeList->doItemsLayout();
+    activeList->viewport()->update();
+}
+
+QString frmList::listToolTip(QListWidget* list, int row) const
+{
+    if (!list || row < 0 || row >= list->count())
+        return QString();
+    QString path;
+    if (isPlaylist(list)) {
+        const ListLines l = linesOf(list);
+        QString marks;
+        int index = row;
+        path = mdlLineFormat::itemPathAt(l.lines, index, l.selected, marks, false);
+    } else {
+        path = list->item(row)->text();
+    }
+    return mdlListOps::itemToolTip(path, sizeOrMissing(path));
+}
+
+// ---- Toolbar -------------------------------------------------------------------------------
+
+void frmList::mbMove_Click(int Index)
+{
+    parkFocus();
+    if (!activeList)
+        return;
+    ListLines l = linesOf(activeList);
+    if (mdlListOps::moveSelected(l, Index))
+        setLines(activeList, l);
+    updateListButtons();
+}
+
+void frmList::mbDel_Click(int Index)
+{
+    parkFocus();
+    if (!activeList)
+        return;
+    ListLines l = linesOf(activeList);
+    if (Index == 1) {
+        if (ui::msgBox(mdlListOps::removeAllQuestion, ui::OkCancel, ui::noticeTitle, this) != ui::Ok)
+            return;
+        mdlListOps::removeAll(l);
+    } else if (!mdlListOps::removeSelected(l)) {
+        return;
+    }
+    setLines(activeList, l);
+    updateListButtons();
+    updateHorizontalExtent();
+}
+
+void frmList::mbSortItem_Click()
+{
+    parkFocus();
+    if (!activeList)
+        return;
+    ListLines l = linesOf(activeList);
+    mdlListOps::sortAll(l);
+    setLines(activeList, l);
+    updateListButtons();
+}
+
+void frmList::mbRndItem_Click()
+{
+    if (!activeList)
+        return;
+    ListLines l = linesOf(activeList);
+    mdlListOps::shuffleLines(l);
+    setLines(activeList, l);
+    updateListButtons();
+}
+
+void frmList::mbRevItem_Click()
+{
+    parkFocus();
+    if (!activeList)
+        return;
+    ListLines l = linesOf(activeList);
+    mdlListOps::reverseLines(l);
+    setLines(activeList, l);
+    updateListButtons();
+}
+
+void frmList::mbSave_Click(int Index)
+{
+    if (frmMain* player = frmMain::instance())
+        player->pausePrFn();
+    if (!activeList)
+        return;
+    if (Index == 0) {
+        saveFile(selectedPath());
+        return;
+    }
+    const ListLines l = linesOf(activeList);
+    const QStringList items = mdlLineFormat::playlistFileItems(l.lines, tagOf(activeList), viewKind);
+    const QString temp = mdlLineFormat::writeSaveListTemp(items);
+    if (temp.isEmpty()) {
+        ui::msgBox(QStringLiteral("出现错误，无法成功储存档案！"), ui::OkOnly, ui::errorTitle, this);
+        return;
+    }
+    saveFile(temp);
+    deleteFileQuiet(temp, true);
+}
+
+// A copy of a file where the user chooses; the report that follows offers to show it.
+void frmList::saveFile(const QString& fn)
+{
+    if (fn.isEmpty())
+        return;
+    const QString ext = FileObject::instance().GetExtensionName(fn).toLower();
+    ui::CommDialog& dialog = ui::CommDialog::shared();
+    dialog.hwndOwner = this;
+    dialog.setFilter((ext == QLatin1String("plt") ? QStringLiteral("预设清单档") : ext.toUpper() + QStringLiteral(" 档案格式"))
+                     + QStringLiteral("(*.") + ext + QStringLiteral(")|*.") + ext);
+    dialog.setFilterIndex(1);
+    dialog.FileName.clear();
+    dialog.DefaultExt = u'.' + ext;
+    const QString target = dialog.ShowSave();
+    if (target.isEmpty())
+        return;
+    bool ok = true;
+    // Copying a file onto itself would lose it: it is already there.
+    if (QFileInfo(target).canonicalFilePath() != QFileInfo(fn).canonicalFilePath()) {
+        const QString part = target + QStringLiteral(".part~");
+        QFile::remove(part);
+        ok = QFile::copy(fn, part);
+        if (ok && QFileInfo::exists(target))
+            ok = QFile::remove(target);
+        if (ok)
+            ok = QFile::rename(part, target);
+        if (!ok)
+            QFile::remove(part);
+    }
+    if (!ok) {
+        ui::msgBox(QStringLiteral("出现错误，无法成功储存档案！"), ui::OkOnly, ui::errorTitle, this);
+        return;
+    }
+    if (frmMain* player = frmMain::instance())
+        player->doneAfterSave(target, false, 0, false);
+}
+
+void frmList::mbToFile_Click()
+{
+    const QString path = selectedPath();
+    if (frmMain* player = frmMain::instance(); player && !path.isEmpty())
+        player->doneAfterSave(path, true, 0, false);
+}
+
+void frmList::mbAdd_Click(int Index)
+{
+    if (frmMain* player = frmMain::instance())
+        player->pausePrFn();
+    if (!activeList)
+        return;
+    ui::CommDialog& dialog = ui::CommDialog::shared();
+    dialog.hwndOwner = this;
+    dialog.FileName.clear();
+    dialog.setFilterIndex(1);
+    if (Index == 0) {
+        dialog.setFilter(openFilterAll);
+        if (dialog.ShowOpen(true, true).isEmpty())
+            return;
+        const QStringList files = dialog.FileArray();
+        for (auto it = files.crbegin(); it != files.crend(); ++it)
+            addToList(*it, !toListEnd(), false);
+    } else {
+        dialog.setFilter(mdlListOps::playlistDialogFilter());
+        const QString name = dialog.ShowOpen(true, false);
+        QStringList items;
+        if (name.isEmpty() || !mdlLineFormat::readPlaylistFile(name, items))
+            return;
+        for (const QString& item : items)
+            addToList(item, !toListEnd(), false);
+    }
+    updateListButtons();
+    updateHorizontalExtent();
+}
+
+void frmList::lstMn_OLEDragDrop(const QStringList& files, const QString& text)
+{
+    if (!activeList)
+        return;
+    const QStringList paths = mdlListOps::droppedPaths(files, text, [](const QString& p) { return QFileInfo(p).isFile(); });
+    for (const QString& path : paths)
+        addToList(path, !toListEnd(), false);
+    updateListButtons();
+    updateHorizontalExtent();
+}
+
+void frmList::lstMn_DblClick()
+{
+    parkFocus();
+    // Nothing selected: nothing to play.
+    if (!playingList || playingList->currentRow() < 0)
+        return;
+    if (frmMain* player = frmMain::instance())
+        player->playSingle(QString(), true);
+}
+
+void frmList::lstMn2_DblClick()
+{
+    parkFocus();
+    const QListWidgetItem* row = lstMn2[0]->currentItem();
+    if (!row)
+        return;
+    if (frmMain* player = frmMain::instance())
+        player->playSingle(row->text(), false);
+}
+
+void frmList::mbPlay_Click()
+{
+    frmMain* player = frmMain::instance();
+    if (!player)
+        return;
+    if (viewKind == 11) {
+        if (Fn1->currentRow() >= 0)
+            player->playSingle(getFnFn(), false);
+    } else if (viewKind == 20) {
+        lstMn2_DblClick();
+    } else {
+        lstMn_DblClick();
+    }
+    updatePlayerStepButtons();
+}
+
+void frmList::mbRndPlay_Click()
+{
+    if (frmMain* player = frmMain::instance())
+        player->selectRnd();
+    mbPlay_Click();
+}
+
+void frmList::mbStop_Click()
+{
+    if (frmMain* player = frmMain::instance())
+        player->mbStop_Click();
+}
+
+void frmList::mbStopLoop_Click()
+{
+    if (frmMain* player = frmMain::instance())
+        player->shareBnStop(true, false, false, false);
+}
+
+// ---- Menus ---------------------------------------------------------------------------------
+
+void frmList::mnuPlaySetting_Click(int Index)
+{
+    for (int i = 0; i < 4; ++i)
+        mnuPlaySetting[i]->setChecked(i == Index);
+    listPlayMode = Index;
+    if (frmMain* player = frmMain::instance())
+        player->fncEbCheck();
+}
+
+void frmList::mnuLineFmt_Click(int Index)
+{
+    for (int i = 0; i < 3; ++i)
+        mnuLineFmt[i]->setChecked(i == Index);
+    mdlLineFormat::lineFormat = Index;
+    reformatShownPlaylist();
+}
+
+void frmList::mnuToList_Click(int Index)
+{
+    QString item;
+    if (viewKind == 11) {
+        item = getFnFn();
+    } else if (viewKind == 20) {
+        if (const QListWidgetItem* row = lstMn2[0]->currentItem())
+            item = row->text();
+    } else if (viewKind < 10) {
+        int index = -1;
+        QString marks;
+        item = Index < 2 ? itemStringAt(viewKind, index) : itemPathAt(viewKind, index, marks, false);
+    }
+    if (item.isEmpty())
+        return;
+    // The target list is shown without taking the focus, and the item goes into it.
+    if (Index < 2)
+        changeToTab(0, Index, false);
+    else
+        changeToTab(2, 0, false);
+    addToList(item, !toListEnd(), true);
+}
+
+void frmList::mnuToListEnd_Click() { mnuToListEnd->setChecked(!mnuToListEnd->isChecked()); }
+
+bool frmList::toListEnd() const { return mnuToListEnd->isChecked(); }
+
+void frmList::mnuPlaySpec_Click()
+{
+    const QString fn = mnuPlaySpec->property(tagProperty).toString();
+    if (frmMain* player = frmMain::instance(); player && !fn.isEmpty())
+        player->playSingle(fn, false);
+}
+
+void frmList::mnuSwithItem_Click(int Index)
+{
+    checkAreaMenu(Index);
+    if (Index >= 0 && Index < int(tabMn.size()) && tabMn[Index])
+        changeToTab(Index, tabMn[Index]->TabNow(), false);
+}
+
+// ---- Other pages' lists ------------------------------------------------------------------------
 
 void frmList::loadMark()
 {
@@ -157,18 +998,6 @@ QString frmList::getFnFn() const
     return withTrailingSeparator(fileFolder) + row->text();
 }
 
-bool frmList::itemAt(int list, int row, QString& item) const
-{
-    const int n = list < 0 ? lastPlaylistNo : list;
-    if (n < 0 || n > 1)
-        return false;
-    const int r = row < 0 ? lstMn[n]->currentRow() : row;
-    if (r < 0 || r >= lstMn[n]->count())
-        return false;
-    item = lstMn[n]->item(r)->data(itemRole).toString();
-    return true;
-}
-
 void frmList::showFile(const QString& file)
 {
     const QFileInfo fi(file);
@@ -177,36 +1006,6 @@ void frmList::showFile(const QString& file)
     if (!rows.isEmpty())
         Fn1->setCurrentItem(rows.first());
     changeToTab(1, 1, true);
-}
-
-void frmList::mbPlay_Click()
-{
-    if (viewKind == 11) {
-        frmMain::instance()->playSingle(getFnFn(), false);
-        return;
-    }
-    frmMain::instance()->playSingle(QString(), true);
-}
-
-void frmList::mbStop_Click() { frmMain::instance()->mbStop_Click(); }
-
-void frmList::mbStopLoop_Click() { frmMain::instance()->shareBnStop(true, false, false, false); }
-
-void frmList::showPage(int viewKindNow)
-{
-    viewKind = viewKindNow;
-    playingList = nullptr;
-    playFromBrowser = false;
-    if (viewKind == 0 || viewKind == 1) {
-        pages_->setCurrentIndex(viewKind);
-        playingList = lstMn[viewKind];
-        lastPlaylistNo = viewKind;
-        lblNote->setText(QStringLiteral("用滑鼠双击清单的指定项目，便可以播放该档案"));
-    } else if (viewKind == 11) {
-        pages_->setCurrentIndex(2);
-        playFromBrowser = true;
-        lblNote->setText(QStringLiteral("用滑鼠双击列表的指定项目，便可以播放该档案"));
-    }
 }
 
 void frmList::listFolder(const QString& folder)
@@ -219,11 +1018,100 @@ void frmList::listFolder(const QString& folder)
             Fn1->addItem(fi.fileName());
 }
 
+// ---- Window events ---------------------------------------------------------------------------
+
+void frmList::Form_KeyDown(int KeyCode)
+{
+    switch (KeyCode) {
+    case 112: // F1
+        changeToTab(0, lastPlaylistNo, true);
+        break;
+    case 113: // F2: the mark list, as in the player window
+        changeToTab(1, 0, true);
+        break;
+    case 114: // F3: the file list
+        changeToTab(1, 1, true);
+        break;
+    default:
+        break;
+    }
+}
+
+void frmList::keyPressEvent(QKeyEvent* event)
+{
+    const int key = event->key();
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F3) {
+        Form_KeyDown(112 + (key - Qt::Key_F1));
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool frmList::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == body_) {
+        if (event->type() == QEvent::Resize)
+            layoutAreas();
+        return false;
+    }
+    QListWidget* box = nullptr;
+    for (QListWidget* l : {lstMn[0], lstMn[1], lstMn2[0]})
+        if (l && watched == l->viewport())
+            box = l;
+    if (!box)
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* e = static_cast<QDragMoveEvent*>(event);
+        if (e->mimeData()->hasUrls() || e->mimeData()->hasText()) {
+            e->acceptProposedAction();
+            return true;
+        }
+        return false;
+    }
+    case QEvent::Drop: {
+        auto* e = static_cast<QDropEvent*>(event);
+        QStringList files;
+        for (const QUrl& url : e->mimeData()->urls())
+            if (url.isLocalFile())
+                files << url.toLocalFile();
+        lstMn_OLEDragDrop(files, files.isEmpty() ? e->mimeData()->text() : QString());
+        e->acceptProposedAction();
+        return true;
+    }
+    case QEvent::ToolTip: {
+        auto* e = static_cast<QHelpEvent*>(event);
+        const QString tip = listToolTip(box, box->indexAt(e->pos()).row());
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(e->globalPos(), tip, box);
+        return true;
+    }
+    case QEvent::MouseButtonRelease:
+        // A press selects the row; the buttons follow it.
+        if (box == activeList) {
+            updateMoveButtons();
+            updatePlayerStepButtons();
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
 void frmList::closeEvent(QCloseEvent* event)
 {
     if (closing_) {
         event->accept();
         return;
+    }
+    if (frmMain* player = frmMain::instance()) {
+        if (player->mbLastItem)
+            player->mbLastItem->setState(3);
+        if (player->mbNextItem)
+            player->mbNextItem->setState(3);
     }
     event->ignore();
     hide();

@@ -1,18 +1,23 @@
 #pragma once
-// The workspace window: the two playlists, the file browser's list and the buttons the
-// player drives. Created on first use; closing it only hides it until the program ends.
+// The workspace window: areas of pages, each area with its own tab strip. Area 0 holds the
+// two playlists, area 1 the mark list and the file browser's list, area 2 the merge list
+// and the split page, the others the tool pages. Created on first use; closing it only
+// hides it until the program ends.
 #include <QWidget>
 #include <array>
 
 #include "app/Settings.h"
 
 class QListWidget;
-class QStackedWidget;
 class QLabel;
+class QMenu;
+class QAction;
+class QPushButton;
 
 namespace ui {
 class ZorvoButton;
-}
+class ZorvoTab;
+} // namespace ui
 
 class frmList : public QWidget {
     Q_OBJECT
@@ -20,11 +25,12 @@ public:
     explicit frmList(QWidget* owner = nullptr);
     ~frmList() override;
 
-    // Fills the lists from the playlist store and takes its window position.
+    // Fills the lists from the playlist store, takes the window position, the line format
+    // and the add-to-end option; collectSettings hands them back.
     void applySettings(const settings::Settings& s, const settings::ListStore& store);
     void collectSettings(settings::Settings& s, settings::ListStore& store) const;
 
-    // Shows area Index on the given tab (a negative tab keeps the current one).
+    // Shows area Index on the given tab (a negative tab keeps the strip's tab).
     void changeToTab(int Index, int tab, bool focusSwitch);
     // The player reloads the mark list after each open.
     void loadMark();
@@ -35,36 +41,121 @@ public:
     // The item string of a row of a playlist (list -1: the playlist shown last; row -1:
     // its selected row); false when there is none.
     bool itemAt(int list, int row, QString& item) const;
-    // Adds an item string to a playlist.
+    // itemStringAt and itemPathAt over a playlist (list -1: the one shown last; a negative
+    // index: its selected row, and index is set to it).
+    QString itemStringAt(int list, int& index) const;
+    QString itemPathAt(int list, int& index, QString& markText, bool withMarks) const;
+
+    // Adds an item string to the active list: after its selected line (isCurIdx) or at
+    // its end; isCheck also lays the list out again and updates the buttons.
+    void addToList(const QString& fn, bool isCurIdx, bool isCheck);
+    // Appends an item string to playlist list, whatever page is shown.
     void addToList(int list, const QString& item);
 
     // Points the file browser list at a file: its folder, the file selected.
     void showFile(const QString& file);
 
-    void mbStopLoop_Click();
-    void mbStop_Click();
+    // Recomposes the shown playlist in the current line format; lays the active list out.
+    void reformatShownPlaylist();
+    void updateHorizontalExtent();
+
+    // ---- Toolbar and lists ----------------------------------------------------------------
+    void mbMove_Click(int Index);
+    void mbDel_Click(int Index);
+    void mbSortItem_Click();
+    void mbRndItem_Click();
+    void mbRevItem_Click();
+    void mbSave_Click(int Index);
+    void mbToFile_Click();
+    void mbAdd_Click(int Index);
     void mbPlay_Click();
+    void mbRndPlay_Click();
+    void mbStop_Click();
+    void mbStopLoop_Click();
+    void lstMn_DblClick();
+    void lstMn2_DblClick();
+    // Files or text dropped on a list.
+    void lstMn_OLEDragDrop(const QStringList& files, const QString& text);
+    // The tooltip of a row of a list (empty for no row).
+    QString listToolTip(QListWidget* list, int row) const;
+
+    // ---- Menus ---------------------------------------------------------------------------
+    void mnuPlaySetting_Click(int Index);
+    void mnuLineFmt_Click(int Index);
+    void mnuToList_Click(int Index);
+    void mnuToListEnd_Click();
+    void mnuPlaySpec_Click();
+    void mnuSwithItem_Click(int Index);
+    bool toListEnd() const;
+
+    // F1 shows the playlists, F2 the mark list and F3 the file list.
+    void Form_KeyDown(int KeyCode);
 
     // Lets the window close for real (at shutdown); otherwise closing only hides it.
     void setClosing(bool closing) { closing_ = closing; }
 
     std::array<QListWidget*, 2> lstMn{};
+    std::array<QListWidget*, 1> lstMn2{};
     QListWidget* Fn1 = nullptr;
     QString fileFolder; // the folder Fn1 lists
-    ui::ZorvoButton* mbStop = nullptr;
-    ui::ZorvoButton* mbStopLoop = nullptr;
+    QListWidget* activeList = nullptr;
+    std::array<ui::ZorvoTab*, 8> tabMn{}; // index 5 has none
+
     std::array<ui::ZorvoButton*, 2> mbMove{};
+    std::array<ui::ZorvoButton*, 2> mbDel{};
+    std::array<ui::ZorvoButton*, 2> mbSave{};
+    std::array<ui::ZorvoButton*, 2> mbAdd{};
+    ui::ZorvoButton* mbSortItem = nullptr;
+    ui::ZorvoButton* mbRndItem = nullptr;
+    ui::ZorvoButton* mbRevItem = nullptr;
+    ui::ZorvoButton* mbToFile = nullptr;
+    ui::ZorvoButton* mbPlay = nullptr;
+    ui::ZorvoButton* mbStop = nullptr;
+    ui::ZorvoButton* mbRndPlay = nullptr;
+    ui::ZorvoButton* mbStopLoop = nullptr;
+
+    QMenu* mnuSwith = nullptr;
+    std::array<QAction*, 8> mnuSwithItem{};
+    QMenu* mnuMnLst = nullptr;
+    std::array<QAction*, 4> mnuPlaySetting{};
+    std::array<QAction*, 3> mnuLineFmt{};
+    QMenu* mnuAddToList = nullptr;
+    std::array<QAction*, 3> mnuToList{};
+    QAction* mnuToListEnd = nullptr;
+    QAction* mnuPlaySpec = nullptr;
+    QLabel* lblNote = nullptr;
+
     int lastPlaylistNo = 0;
     int viewKind = 0;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void showPage(int viewKindNow);
+    void buildToolbar(QWidget* bar);
+    void buildMenus();
+    QWidget* addPanel(QWidget* body, const QString& arrayName, int index, QWidget* content);
+    void layoutAreas();
+    // changeToTab without showing the window or moving the focus.
+    bool showArea(int Index, int tab);
+    void tabMn_Click(int area);
+    void showListPage();
+    void pickActiveList();
+    void updateMoveButtons();
+    void updateListButtons();
+    void updatePlayerStepButtons();
+    void showPlayButtons(bool show);
+    void parkFocus();
+    void checkAreaMenu(int Index);
+    bool isPlaylist(const QListWidget* list) const;
+    QString selectedPath() const;
+    void saveFile(const QString& fn);
     void listFolder(const QString& folder);
 
-    QStackedWidget* pages_ = nullptr;
-    QLabel* lblNote = nullptr;
+    QWidget* body_ = nullptr;
+    QPushButton* cmdFocus = nullptr;
+    std::array<QWidget*, 2> LineFp{}; // the separators beside the play buttons
     bool closing_ = false;
 };

@@ -1,0 +1,376 @@
+// The workspace window's playlists with the player window, the real media layer (libmpv
+// without video or sound output) and the dialog facade answering.
+#include <gtest/gtest.h>
+
+#include "app/PlayerState.h"
+#include "app/Settings.h"
+#include "app/mdlZorvoFLV.h"
+#include "common/TestMedia.h"
+#include "player/frmMain.h"
+#include "tools/mdlTools.h"
+#include "ui/MsgBox.h"
+#include "ui/ZorvoButton.h"
+#include "ui/ZorvoTab.h"
+#include "workspace/frmList.h"
+#include "workspace/mdlLineFormat.h"
+
+#include <QAction>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QTest>
+
+using namespace mdlZorvoFLV;
+
+namespace {
+
+template <typename F>
+bool waitFor(F cond, int ms = 15000)
+{
+    QDeadlineTimer deadline(ms);
+    while (!cond()) {
+        if (deadline.hasExpired())
+            return false;
+        QTest::qWait(20);
+    }
+    return true;
+}
+
+QString clip(const testmedia::Clip& c) { return testmedia::path(c); }
+
+class Workspace : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        static testmedia::TempDir alsa;
+        if (qEnvironmentVariableIsEmpty("ALSA_CONFIG_PATH")) {
+            QFile conf(alsa.file(QStringLiteral("asound.conf")));
+            ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+            conf.write("ctl_type.zorvotest { lib \"" ZORVO_TEST_ALSA_PLUGIN "\" }\nctl.default { type zorvotest }\n");
+            conf.close();
+            qputenv("ALSA_CONFIG_PATH", conf.fileName().toLocal8Bit());
+        }
+        playerState = Stopped;
+        playOrigin = OriginNone;
+        listPlayMode = 0;
+        playFromBrowser = false;
+        playingList = nullptr;
+        mdlLineFormat::lineFormat = 0;
+        tempFolder = folder.path() + QLatin1Char('/');
+        qputenv("XDG_RUNTIME_DIR", folder.path().toUtf8());
+        mdlTools::setProgramFolder(testmedia::binDir());
+        window = std::make_unique<frmMain>();
+        window->setSettingsFolder(folder.path());
+        window->Form_Load(QString());
+        window->resize(400, 400 + 69 + 2);
+        ui::clearShownBoxes();
+        window->Form_KeyDown(112, 0); // F1: the workspace on its playlist
+        list = window->findChild<frmList*>();
+        ASSERT_NE(list, nullptr);
+        ui::clearShownBoxes();
+    }
+
+    void TearDown() override
+    {
+        window->mnuEnd_Click(1);
+        window.reset();
+    }
+
+    QStringList items(int n)
+    {
+        QStringList out;
+        for (int r = 0; r < list->lstMn[n]->count(); ++r) {
+            QString item;
+            EXPECT_TRUE(list->itemAt(n, r, item));
+            out << item;
+        }
+        return out;
+    }
+
+    testmedia::TempDir folder;
+    std::unique_ptr<frmMain> window;
+    ui::ScriptedAnswers answers;
+    frmList* list = nullptr;
+};
+
+} // namespace
+
+TEST_F(Workspace, AreasTabsAndMenusCarryTheirCaptions)
+{
+    EXPECT_EQ(list->windowTitle(), QStringLiteral(" Zorvo.FLV  的整合型工作区"));
+    EXPECT_EQ(list->tabMn[0]->caption(0), QStringLiteral("播放清单一"));
+    EXPECT_EQ(list->tabMn[0]->caption(1), QStringLiteral("播放清单二"));
+    EXPECT_EQ(list->tabMn[2]->caption(0), QStringLiteral("合并功能"));
+    EXPECT_EQ(list->tabMn[5], nullptr);
+    EXPECT_EQ(list->mnuSwithItem[6]->text(), QStringLiteral("第六区／FLV <----> 影片"));
+    EXPECT_TRUE(list->mnuSwithItem[0]->isChecked());
+    EXPECT_EQ(list->mnuPlaySetting[2]->text(), QStringLiteral("循环播放清单"));
+    EXPECT_EQ(list->mnuLineFmt[1]->text(), QStringLiteral("档名 → 目录 → 标记"));
+    EXPECT_EQ(list->mnuToListEnd->text(), QStringLiteral("总是加到清单末尾"));
+    EXPECT_EQ(list->lblNote->text(), QStringLiteral("用滑鼠双击清单的指定项目，便可以播放该档案"));
+    EXPECT_EQ(list->viewKind, 0);
+    EXPECT_EQ(playingList, list->lstMn[0]);
+    EXPECT_EQ(list->activeList, list->lstMn[0]);
+    // An empty list: nothing to remove, save, move or play.
+    for (ui::ZorvoButton* b : {list->mbDel[0], list->mbDel[1], list->mbSave[1], list->mbPlay, list->mbSortItem,
+                               list->mbMove[0], list->mbMove[1]})
+        EXPECT_EQ(b->State(), 3);
+    EXPECT_EQ(list->mbAdd[0]->State(), 0);
+
+    // The mark list page is no playlist: the player does not go on from a hidden list.
+    list->changeToTab(1, 0, false);
+    EXPECT_EQ(list->viewKind, 10);
+    EXPECT_EQ(playingList, nullptr);
+    EXPECT_EQ(list->activeList, nullptr);
+    EXPECT_FALSE(list->mnuMnLst->menuAction()->isVisible());
+    EXPECT_EQ(list->mbAdd[0]->State(), 3);
+    list->Form_KeyDown(112); // F1: back to the playlist shown last
+    EXPECT_EQ(list->viewKind, 0);
+    EXPECT_EQ(playingList, list->lstMn[0]);
+    list->changeToTab(0, 1, false);
+    EXPECT_EQ(list->lastPlaylistNo, 1);
+    EXPECT_EQ(playingList, list->lstMn[1]);
+
+    const bool toEnd = list->toListEnd();
+    list->mnuToListEnd->trigger();
+    EXPECT_EQ(list->toListEnd(), !toEnd);
+
+    // Closing only hides the window; the player cannot step through a list it cannot see.
+    window->mbNextItem->setState(0);
+    list->close();
+    EXPECT_FALSE(list->isVisible());
+    EXPECT_EQ(window->mbNextItem->State(), 3);
+    EXPECT_EQ(window->findChild<frmList*>(), list);
+}
+
+TEST_F(Workspace, TheStoredListsFillThePlaylistsInTheStoredFormat)
+{
+    settings::Settings s;
+    s.lineFmt = 2;
+    s.toListEnd = false;
+    settings::ListStore store;
+    store.lastPlaylistNo = 1;
+    store.lists[1].items = {clip(testmedia::Flv1Mp3) + QStringLiteral("‖5-9"), clip(testmedia::ToneMp3)};
+    store.lists[1].selected = 1;
+    store.lists[0].items = {clip(testmedia::ToneWav)};
+    store.lists[0].selected = 7; // beyond the list: nothing selected
+    list->applySettings(s, store);
+    EXPECT_EQ(mdlLineFormat::lineFormat, 2);
+    EXPECT_TRUE(list->mnuLineFmt[2]->isChecked());
+    EXPECT_FALSE(list->toListEnd());
+    EXPECT_EQ(list->lastPlaylistNo, 1);
+    EXPECT_EQ(list->lstMn[1]->item(0)->text(),
+              QStringLiteral("flv1_mp3.flv\t标记 5-9\t") + withTrailingSeparator(testmedia::mediaDir()));
+    EXPECT_EQ(list->lstMn[1]->currentRow(), 1);
+    EXPECT_EQ(list->lstMn[0]->currentRow(), -1);
+    EXPECT_EQ(items(1), store.lists[1].items);
+
+    settings::Settings back;
+    settings::ListStore storeBack;
+    list->collectSettings(back, storeBack);
+    EXPECT_EQ(storeBack.lists[1].items, store.lists[1].items);
+    EXPECT_EQ(storeBack.lists[0].items, store.lists[0].items);
+    EXPECT_EQ(storeBack.lists[1].selected, 1);
+    EXPECT_EQ(storeBack.lastPlaylistNo, 1);
+    EXPECT_EQ(back.lineFmt, 2);
+    EXPECT_FALSE(back.toListEnd);
+}
+
+TEST_F(Workspace, AddMoveRemoveAndTheButtonsThatFollow)
+{
+    list->mnuToListEnd_Click(); // insert after the selection
+    EXPECT_FALSE(list->toListEnd());
+    list->addToList(clip(testmedia::Flv1Mp3), false, true);
+    answers.thenFiles({clip(testmedia::H264AacFlv), clip(testmedia::Mpeg1Mp2), clip(testmedia::ToneMp3)});
+    list->lstMn[0]->setCurrentRow(0);
+    list->mbAdd_Click(0);
+    ASSERT_FALSE(ui::shownBoxes().empty());
+    EXPECT_EQ(ui::shownBoxes().back().style, ui::OpenMany);
+    EXPECT_EQ(items(0), QStringList({clip(testmedia::Flv1Mp3), clip(testmedia::ToneMp3), clip(testmedia::Mpeg1Mp2),
+                                     clip(testmedia::H264AacFlv)}));
+    EXPECT_EQ(list->lstMn[0]->currentRow(), 3);
+    EXPECT_EQ(list->mbMove[0]->State(), 0);
+    EXPECT_EQ(list->mbMove[1]->State(), 3);
+    EXPECT_EQ(list->mbSortItem->State(), 0);
+    EXPECT_EQ(window->mbNextItem->State(), 0) << "the player can step through the list";
+
+    list->mbMove_Click(0);
+    EXPECT_EQ(items(0)[2], clip(testmedia::H264AacFlv));
+    EXPECT_EQ(list->lstMn[0]->currentRow(), 2);
+    EXPECT_EQ(list->mbMove[1]->State(), 0);
+
+    list->lstMn[0]->setCurrentRow(3);
+    list->mbDel_Click(0);
+    EXPECT_EQ(list->lstMn[0]->count(), 3);
+    EXPECT_EQ(list->lstMn[0]->currentRow(), 2) << "the new last line";
+
+    list->mbRevItem_Click();
+    EXPECT_EQ(items(0).first(), clip(testmedia::H264AacFlv));
+    list->mbSortItem_Click();
+    EXPECT_EQ(items(0), QStringList({clip(testmedia::Flv1Mp3), clip(testmedia::H264AacFlv), clip(testmedia::ToneMp3)}));
+    list->mbRndItem_Click();
+    EXPECT_EQ(list->lstMn[0]->count(), 3);
+
+    // Remove all asks; Cancel keeps the list.
+    ui::clearShownBoxes();
+    answers.then(ui::Cancel);
+    list->mbDel_Click(1);
+    ASSERT_EQ(ui::shownBoxes().size(), 1u);
+    EXPECT_EQ(ui::shownBoxes()[0].text, QStringLiteral("确定要移除这个清单的全部项目？"));
+    EXPECT_EQ(ui::shownBoxes()[0].title, QStringLiteral("注意事项"));
+    EXPECT_EQ(list->lstMn[0]->count(), 3);
+    answers.then(ui::Ok);
+    list->mbDel_Click(1);
+    EXPECT_EQ(list->lstMn[0]->count(), 0);
+    EXPECT_EQ(list->mbDel[0]->State(), 3);
+    EXPECT_EQ(window->mbNextItem->State(), 3);
+
+    // A cancelled dialog adds nothing.
+    answers.thenCancel();
+    list->mbAdd_Click(0);
+    EXPECT_EQ(list->lstMn[0]->count(), 0);
+}
+
+TEST_F(Workspace, DroppedFilesAndTextAddOnlyWhatExists)
+{
+    const QString missing = folder.file(QStringLiteral("gone.flv"));
+    list->lstMn_OLEDragDrop({clip(testmedia::Flv1Mp3), missing, clip(testmedia::CjkFlv)}, QString());
+    // Appended from the last dropped to the first.
+    EXPECT_EQ(items(0), QStringList({clip(testmedia::CjkFlv), clip(testmedia::Flv1Mp3)}));
+    list->lstMn_OLEDragDrop({}, clip(testmedia::ToneWav) + QStringLiteral("\r\n") + missing + QStringLiteral("\r\n"));
+    EXPECT_EQ(items(0).last(), clip(testmedia::ToneWav));
+    EXPECT_EQ(list->lstMn[0]->count(), 3);
+
+    // Tooltips: the size of a file that is there, a note for one that is not.
+    const qint64 kb = (QFileInfo(clip(testmedia::Flv1Mp3)).size() + 1023) / 1024;
+    EXPECT_EQ(list->listToolTip(list->lstMn[0], 1),
+              clip(testmedia::Flv1Mp3) + QStringLiteral(" ( ") + QString::number(kb) + QStringLiteral(" KB )"));
+    list->addToList(0, missing);
+    EXPECT_EQ(list->listToolTip(list->lstMn[0], 3), missing + QStringLiteral(" ( 不存在 )"));
+    EXPECT_TRUE(list->listToolTip(list->lstMn[0], 9).isEmpty());
+}
+
+TEST_F(Workspace, TheLineFormatRecomposesTheShownListAndTheOtherWhenShown)
+{
+    const QString marked = clip(testmedia::Flv1Mp3) + QStringLiteral("‖10-20 30-40");
+    list->addToList(0, marked);
+    list->addToList(1, clip(testmedia::H264AacFlv));
+    list->lstMn[0]->setCurrentRow(0);
+    list->mnuLineFmt_Click(1);
+    EXPECT_TRUE(list->mnuLineFmt[1]->isChecked());
+    EXPECT_EQ(list->lstMn[0]->item(0)->text(),
+              QStringLiteral("flv1_mp3.flv\t") + withTrailingSeparator(testmedia::mediaDir())
+                  + QStringLiteral("\t标记 10-20 30-40"));
+    EXPECT_EQ(items(0), QStringList({marked}));
+    EXPECT_EQ(list->lstMn[0]->currentRow(), 0) << "the selection stays";
+    EXPECT_EQ(list->lstMn[1]->item(0)->text(), clip(testmedia::H264AacFlv) + QStringLiteral("\t无标记"));
+    list->changeToTab(0, 1, false);
+    EXPECT_TRUE(list->lstMn[1]->item(0)->text().startsWith(QStringLiteral("h264_aac.flv\t")));
+    EXPECT_EQ(items(1), QStringList({clip(testmedia::H264AacFlv)}));
+
+    // The store holds item strings, whatever the format, and the format itself.
+    const settings::ListStore store = window->currentLists();
+    EXPECT_EQ(store.lists[0].items, QStringList({marked}));
+    EXPECT_EQ(store.lastPlaylistNo, 1);
+    EXPECT_EQ(window->currentSettings().lineFmt, 1);
+}
+
+TEST_F(Workspace, AListIsSavedAndAddedBackThroughAPlaylistFile)
+{
+    const QString marked = clip(testmedia::Flv1Mp3) + QStringLiteral("‖10-20");
+    list->addToList(0, marked);
+    list->addToList(0, clip(testmedia::CjkFlv));
+    list->activeList->setCurrentRow(0);
+    const QString saved = folder.file(QStringLiteral("saved.plt"));
+    answers.thenFile(saved).then(ui::Cancel); // the save dialog, then the closing report
+    list->mbSave_Click(1);
+    ASSERT_TRUE(QFileInfo::exists(saved));
+    EXPECT_FALSE(QFileInfo::exists(tempFolder + QStringLiteral("~tmpS.plt")));
+    QStringList fileItems;
+    ASSERT_TRUE(mdlLineFormat::readPlaylistFile(saved, fileItems));
+    EXPECT_EQ(fileItems, QStringList({marked, clip(testmedia::CjkFlv)}));
+    bool sawSave = false;
+    for (const ui::Shown& b : ui::shownBoxes())
+        if (b.kind == ui::Shown::File && b.style == ui::SaveFile) {
+            sawSave = true;
+            EXPECT_EQ(b.filter, QStringLiteral("预设清单档(*.plt)|*.plt"));
+        }
+    EXPECT_TRUE(sawSave);
+
+    answers.then(ui::Ok);
+    list->mbDel_Click(1);
+    list->changeToTab(0, 1, false);
+    answers.thenFile(saved);
+    list->mbAdd_Click(1);
+    EXPECT_EQ(items(1), QStringList({marked, clip(testmedia::CjkFlv)}));
+    EXPECT_EQ(list->lstMn[1]->currentRow(), 1);
+
+    // A file that is no playlist is ignored.
+    answers.thenFile(clip(testmedia::Flv1Mp3));
+    list->mbAdd_Click(1);
+    EXPECT_EQ(list->lstMn[1]->count(), 2);
+}
+
+TEST_F(Workspace, TheMergeListTakesBarePathsAndTotalsTheirSize)
+{
+    list->addToList(0, clip(testmedia::Flv1Mp3) + QStringLiteral("‖10-20"));
+    list->addToList(0, clip(testmedia::H264AacFlv));
+    list->lstMn[0]->setCurrentRow(0);
+    list->mnuToList_Click(2);
+    EXPECT_EQ(list->viewKind, 20);
+    EXPECT_EQ(list->activeList, list->lstMn2[0]);
+    EXPECT_EQ(playingList, nullptr);
+    ASSERT_EQ(list->lstMn2[0]->count(), 1);
+    EXPECT_EQ(list->lstMn2[0]->item(0)->text(), clip(testmedia::Flv1Mp3));
+    EXPECT_FALSE(list->mbPlay->isVisibleTo(list)) << "the merge list has no play buttons";
+    const qint64 kb = (QFileInfo(clip(testmedia::Flv1Mp3)).size() + 1023) / 1024;
+    EXPECT_EQ(list->lblNote->text(),
+              QStringLiteral("合并清单目前所有项目的总档案大小是：") + QString::number(kb) + QStringLiteral(" KB"));
+
+    // The marks go along into the other playlist.
+    list->changeToTab(0, 0, false);
+    list->lstMn[0]->setCurrentRow(0);
+    list->mnuToList_Click(1);
+    EXPECT_EQ(list->viewKind, 1);
+    EXPECT_EQ(items(1), QStringList({clip(testmedia::Flv1Mp3) + QStringLiteral("‖10-20")}));
+}
+
+TEST_F(Workspace, ADoubleClickedItemPlaysAndTheListGoesOnByItsPlayMode)
+{
+    list->addToList(0, clip(testmedia::Flv1Mp3));
+    list->addToList(0, clip(testmedia::H264AacFlv));
+    list->mnuPlaySetting_Click(2);
+    EXPECT_EQ(listPlayMode, 2);
+    list->lstMn[0]->setCurrentRow(0);
+    list->lstMn_DblClick();
+    ASSERT_EQ(window->mci().FileName(), clip(testmedia::Flv1Mp3));
+    EXPECT_EQ(playOrigin, OriginList);
+    EXPECT_EQ(list->mbStop->State(), 0);
+    EXPECT_EQ(list->mbStopLoop->State(), 0);
+
+    window->mci().setCurFrame(window->mci().getTotalFrames() - 10, true);
+    ASSERT_TRUE(waitFor([&] { return window->mci().FileName() == clip(testmedia::H264AacFlv); }, 30000))
+        << window->statusText().toStdString();
+    EXPECT_EQ(list->lstMn[0]->currentRow(), 1);
+
+    // Single-file mode: the item ends and nothing follows.
+    list->mnuPlaySetting_Click(0);
+    EXPECT_EQ(list->mbStopLoop->State(), 3);
+    window->mci().setCurFrame(window->mci().getTotalFrames() - 10, true);
+    ASSERT_TRUE(waitFor([&] { return playerState == Stopped; }, 30000));
+    EXPECT_EQ(window->mci().FileName(), clip(testmedia::H264AacFlv));
+    EXPECT_EQ(list->lstMn[0]->currentRow(), 1);
+
+    // The play button plays the selected item; stop-all ends list play.
+    list->mnuPlaySetting_Click(2);
+    list->lstMn[0]->setCurrentRow(0);
+    list->mbPlay_Click();
+    EXPECT_EQ(window->mci().FileName(), clip(testmedia::Flv1Mp3));
+    list->mbStopLoop_Click();
+    EXPECT_EQ(playerState, Stopped);
+    EXPECT_EQ(window->mci().FileName(), clip(testmedia::Flv1Mp3));
+    EXPECT_EQ(list->lstMn[0]->currentRow(), 0) << "stopping all does not go on";
+}
