@@ -594,6 +594,8 @@ frmList* frmMain::workspace(bool create)
     if (!list_ && create) {
         list_ = new frmList(this);
         list_->applySettings(loaded_.settings, loaded_.lists);
+        // The option may have changed in the player's menu since start-up.
+        list_->mnuToListEnd->setChecked(mnuToListEnd->isChecked());
         if (!loaded_.report.listRectApplied)
             list_->move(pos() + QPoint(30, 30));
     }
@@ -1875,13 +1877,15 @@ void frmMain::mnToList(int Index, const QString& fn)
         w->changeToTab(2, 0, false);
     else
         w->changeToTab(0, Index, false);
-    w->addToList(Index, fn);
+    // Without "总是加到清单末尾" the item goes in after the selected one.
+    w->addToList(fn, !mnuToListEnd->isChecked(), true);
 }
 
 void frmMain::mnuToListEnd_Click()
 {
-    // The check mark toggles itself; the workspace's item of the same name follows it
-    // when that window has one.
+    // The check mark toggles itself; the workspace's item of the same name follows it.
+    if (list_)
+        list_->mnuToListEnd->setChecked(mnuToListEnd->isChecked());
 }
 
 void frmMain::mnuAutoAddMark_Click() {}

@@ -964,7 +964,13 @@ void frmList::mnuToList_Click(int Index)
     addToList(item, !toListEnd(), true);
 }
 
-void frmList::mnuToListEnd_Click() { mnuToListEnd->setChecked(!mnuToListEnd->isChecked()); }
+void frmList::mnuToListEnd_Click()
+{
+    mnuToListEnd->setChecked(!mnuToListEnd->isChecked());
+    // One option in two menus: the player's item follows.
+    if (frmMain* player = frmMain::instance(); player && player->mnuToListEnd)
+        player->mnuToListEnd->setChecked(mnuToListEnd->isChecked());
+}
 
 bool frmList::toListEnd() const { return mnuToListEnd->isChecked(); }
 

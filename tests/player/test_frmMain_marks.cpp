@@ -420,8 +420,28 @@ TEST_F(MarksWindow, AddingTheFileToAListOffersItsMarks)
     EXPECT_EQ(item, testmedia::path(testmedia::LongFlv));
 
     ui::clearShownBoxes();
+    const int merged = list->lstMn2[0]->count();
     window->mnuToList_Click(2);
     EXPECT_TRUE(ui::shownBoxes().empty()) << "the merge list takes bare paths without asking";
+    ASSERT_EQ(list->lstMn2[0]->count(), merged + 1);
+    EXPECT_TRUE(list->lstMn2[0]->item(list->lstMn2[0]->currentRow())->text().contains(QStringLiteral("long")));
+
+    // "总是加到清单末尾" is one option in both menus; without it the item goes in after
+    // the selected one.
+    window->mnuToListEnd->trigger();
+    EXPECT_FALSE(list->mnuToListEnd->isChecked());
+    list->mnuToListEnd_Click();
+    EXPECT_TRUE(window->mnuToListEnd->isChecked());
+    window->mnuToListEnd->trigger();
+    list->lstMn[1]->setCurrentRow(0);
+    const int rows = list->lstMn[1]->count();
+    answers.then(ui::No);
+    window->mnuToList_Click(1);
+    ASSERT_EQ(list->lstMn[1]->count(), rows + 1);
+    ASSERT_TRUE(list->itemAt(1, 1, item));
+    EXPECT_EQ(item, testmedia::path(testmedia::LongFlv));
+    window->mnuToListEnd->trigger();
+    ui::clearShownBoxes();
 
     window->mnuAutoAddMark->trigger();
     window->mnuToList_Click(1);
