@@ -57,6 +57,19 @@ QList<mcd::Packet> videoPacketsUpTo(const QString& ffprobe, const QString& file,
     return packets;
 }
 
+// Whether ffmpeg can read the file as media at all. A join input it cannot open would end
+// the join there with success, leaving a file that lacks that input and all after it.
+bool readableMedia(const QString& ffprobe, const QString& file)
+{
+    bool ok = false;
+    const int streams = ffrun::capture(ffprobe, {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
+                                                 QStringLiteral("format=nb_streams"), QStringLiteral("-of"),
+                                                 QStringLiteral("default=nw=1:nk=1"), file})
+                            .trimmed()
+                            .toInt(&ok);
+    return ok && streams > 0;
+}
+
 void makeEmpty(const QString& path)
 {
     QFile f(path);
@@ -107,8 +120,13 @@ int main(int argc, char** argv)
         run.input = cmd.inputs.first();
     } else {
         QStringList absolute;
-        for (const QString& in : cmd.inputs)
+        for (const QString& in : cmd.inputs) {
+            if (!ffprobe.isEmpty() && !readableMedia(ffprobe, in)) {
+                std::fprintf(stderr, "~tmpExtMcd: not a media file that can be joined: %s\n", qPrintable(in));
+                return 1;
+            }
             absolute << QFileInfo(in).absoluteFilePath();
+        }
         run.input = work.filePath(QStringLiteral("join.ffconcat"));
         QFile list(run.input);
         if (!list.open(QIODevice::WriteOnly) || list.write(mcd::concatList(absolute)) < 0) {

@@ -102,3 +102,23 @@ TEST(FrontEnds, MencoderFrontEndNeverWritesOverASource)
     EXPECT_EQ(QFileInfo(a).size(), size);
     EXPECT_EQ(testmedia::countVideoFrames(a), 100);
 }
+
+// A join whose list holds a file that is not media fails as a whole; ffmpeg alone would
+// stop at that file and call the shorter result a success.
+TEST(FrontEnds, MencoderFrontEndRefusesAJoinWithAnUnreadableInput)
+{
+    testmedia::TempDir dir;
+    const QString out = dir.file(QStringLiteral("out.flv"));
+    const QString mcd = testmedia::binDir() + QStringLiteral("/zorvo_mcd");
+    const auto env = QProcessEnvironment::systemEnvironment();
+    const QStringList head{QStringLiteral("-mc"), QStringLiteral("1"), QStringLiteral("-ovc"), QStringLiteral("copy"),
+                           QStringLiteral("-oac"), QStringLiteral("copy"), QStringLiteral("-o"), out};
+    const QString good = testmedia::path(testmedia::Flv1Mp3);
+    const QString junk = testmedia::path(testmedia::Garbage);
+    for (const QStringList& inputs : {QStringList{good, junk}, QStringList{junk, good}}) {
+        EXPECT_EQ(runProgram(mcd, head + inputs, env), 1);
+        EXPECT_FALSE(QFileInfo::exists(out));
+    }
+    EXPECT_EQ(runProgram(mcd, head + QStringList{good, good}, env), 0);
+    EXPECT_EQ(testmedia::countVideoFrames(out), 200);
+}
