@@ -70,6 +70,7 @@ public:
             list->showFile(file);
     }
     bool doneToFileBrowser() override { return player_.doneToFn() == 1; }
+    void playErrorMsg(const QString& file, const QString& headMsg) override { player_.playErrorMsg(file, headMsg); }
 
 private:
     frmMain& player_;

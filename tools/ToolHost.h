@@ -1,6 +1,8 @@
 #pragma once
 // What the tool runner needs from the two main windows. The player window and the
 // workspace implement it; tests give a small one of their own.
+#include "ui/MsgBox.h"
+
 #include <QString>
 
 class QWidget;
@@ -18,4 +20,9 @@ struct ToolHost {
     virtual void showInBrowser(const QString& file) = 0;
     // The workspace option chkDoneToFn: show new files in the browser, not the file manager.
     virtual bool doneToFileBrowser() = 0;
+    // playErrorMsg of the player: why a file could not be opened, under headMsg.
+    virtual void playErrorMsg(const QString& file, const QString& headMsg)
+    {
+        ui::msgBox(headMsg + QStringLiteral("\r\n") + file, ui::OkOnly, ui::errorTitle, playerWindow());
+    }
 };
