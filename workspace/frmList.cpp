@@ -4,6 +4,9 @@
 #include "app/PlayerState.h"
 #include "app/mdlZorvoFLV.h"
 #include "player/frmMain.h"
+#include "tools/FixPage.h"
+#include "tools/JoinPage.h"
+#include "tools/SplitPage.h"
 #include "ui/CommDialog.h"
 #include "ui/Icons.h"
 #include "ui/MsgBox.h"
@@ -41,6 +44,45 @@ using mdlListOps::ListLines;
 namespace {
 
 constexpr int twipsPerPixel = 15;
+
+// What the tool pages need of the two windows: the player's side comes from the player.
+class WorkspaceToolHost : public ToolHost {
+public:
+    explicit WorkspaceToolHost(frmList& list) : list_(list) {}
+    QWidget* playerWindow() override { return frmMain::instance(); }
+    QWidget* workspaceWindow() override { return &list_; }
+    void pausePlayer() override
+    {
+        if (ToolHost* p = player())
+            p->pausePlayer();
+    }
+    void closeRunFn(const QString& file) override
+    {
+        if (ToolHost* p = player())
+            p->closeRunFn(file);
+    }
+    void showInBrowser(const QString& file) override { list_.showFile(file); }
+    bool doneToFileBrowser() override
+    {
+        ToolHost* p = player();
+        return p && p->doneToFileBrowser();
+    }
+    void playErrorMsg(const QString& file, const QString& headMsg) override
+    {
+        if (ToolHost* p = player())
+            p->playErrorMsg(file, headMsg);
+        else
+            ToolHost::playErrorMsg(file, headMsg);
+    }
+
+private:
+    static ToolHost* player()
+    {
+        frmMain* w = frmMain::instance();
+        return w ? &w->toolHost() : nullptr;
+    }
+    frmList& list_;
+};
 const char* tagProperty = "Tag";
 const char* stopsProperty = "TabStops"; // column starts in pixels
 const char* extentProperty = "Extent";  // the width a line is laid out in
@@ -133,6 +175,7 @@ frmList::frmList(QWidget* owner) : QWidget(owner, Qt::Window)
 {
     setWindowTitle(QStringLiteral(" Zorvo.FLV  的整合型工作区"));
     resize(470, 520);
+    toolHost_ = std::make_unique<WorkspaceToolHost>(*this);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 2, 4, 4);
@@ -187,10 +230,21 @@ frmList::frmList(QWidget* owner) : QWidget(owner, Qt::Window)
             else if (a.area == 1 && t == 1)
                 content = Fn1;
             else if (a.area == 2 && t == 0)
-                content = lstMn2[0];
+                content = mergePage();
+            else if (a.area == 2 && t == 1)
+                content = pageSplit = new SplitPage(*toolHost_);
+            else if (a.area == 4 && t == 0)
+                content = pageFix = new FixPage(*toolHost_);
             addPanel(body_, panelName, t, content);
         }
     }
+
+    pageSplit->saveFolder = &saveFolder;
+    pageSplit->jobWindow = this;
+    connect(pageSplit, &SplitPage::playSpecChanged, this, &frmList::setPlaySpec);
+    pageFix->saveFolder = &saveFolder;
+    pageFix->jobWindow = this;
+    connect(pageFix, &FixPage::playSpecChanged, this, &frmList::setPlaySpec);
 
     lblNote = new QLabel(this);
     lblNote->setObjectName(QStringLiteral("lblNote"));
@@ -213,6 +267,9 @@ frmList::~frmList()
 {
     if (playingList == lstMn[0] || playingList == lstMn[1])
         playingList = nullptr;
+    // The merge list dies with the join page that holds it, and its last reset must not
+    // reach that page's buttons, which are gone by then.
+    lstMn2[0]->model()->disconnect(this);
 }
 
 void frmList::buildToolbar(QWidget* bar)
@@ -973,6 +1030,43 @@ void frmList::mnuToListEnd_Click()
 }
 
 bool frmList::toListEnd() const { return mnuToListEnd->isChecked(); }
+
+QWidget* frmList::mergePage()
+{
+    // The merge list with the join page's notes and run button under it.
+    auto* box = new QWidget;
+    auto* column = new QVBoxLayout(box);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(lstMn2[0], 1);
+    pageJoin = new JoinPage(*toolHost_);
+    pageJoin->setMergeList(lstMn2[0]);
+    pageJoin->saveFolder = &saveFolder;
+    pageJoin->jobWindow = this;
+    pageJoin->mergeItems = [this] {
+        QStringList items;
+        for (int i = 0; i < lstMn2[0]->count(); ++i)
+            items << lstMn2[0]->item(i)->text();
+        return items;
+    };
+    connect(pageJoin, &JoinPage::selectMergeItem, this, [this](int row) {
+        if (row >= 0 && row < lstMn2[0]->count())
+            lstMn2[0]->setCurrentRow(row);
+    });
+    QAbstractItemModel* model = lstMn2[0]->model();
+    const auto changed = [this] { pageJoin->mergeListChanged(lstMn2[0]->count()); };
+    connect(model, &QAbstractItemModel::rowsInserted, this, changed);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, changed);
+    connect(model, &QAbstractItemModel::modelReset, this, changed);
+    column->addWidget(pageJoin);
+    return box;
+}
+
+void frmList::setPlaySpec(const QString& path)
+{
+    // The page shown names the file that "播放指定影片" plays.
+    mnuPlaySpec->setProperty(tagProperty, path);
+    mnuPlaySpec->setEnabled(!path.isEmpty());
+}
 
 void frmList::mnuPlaySpec_Click()
 {

@@ -5,10 +5,15 @@
 // hides it until the program ends.
 #include <QWidget>
 #include <array>
+#include <memory>
 
 #include "app/Settings.h"
 
 class QListWidget;
+class FixPage;
+class JoinPage;
+class SplitPage;
+struct ToolHost;
 class QLabel;
 class QMenu;
 class QAction;
@@ -128,6 +133,14 @@ public:
     int lastPlaylistNo = 0;
     int viewKind = 0;
 
+    // The tool pages hosted here, and the default folder their jobs save into.
+    SplitPage* pageSplit = nullptr;
+    JoinPage* pageJoin = nullptr;
+    FixPage* pageFix = nullptr;
+    QString saveFolder;
+    // The page shown names the file that "播放指定影片" plays.
+    void setPlaySpec(const QString& path);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -137,6 +150,8 @@ private:
     void buildToolbar(QWidget* bar);
     void buildMenus();
     QWidget* addPanel(QWidget* body, const QString& arrayName, int index, QWidget* content);
+    QWidget* mergePage();
+    std::unique_ptr<ToolHost> toolHost_;
     void layoutAreas();
     // changeToTab without showing the window or moving the focus.
     bool showArea(int Index, int tab);

@@ -7,6 +7,9 @@
 #include "app/mdlZorvoFLV.h"
 #include "common/TestMedia.h"
 #include "player/frmMain.h"
+#include "tools/FixPage.h"
+#include "tools/JoinPage.h"
+#include "tools/SplitPage.h"
 #include "tools/mdlTools.h"
 #include "ui/MsgBox.h"
 #include "ui/ZorvoButton.h"
@@ -21,6 +24,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 
 using namespace mdlZorvoFLV;
@@ -373,4 +378,43 @@ TEST_F(Workspace, ADoubleClickedItemPlaysAndTheListGoesOnByItsPlayMode)
     EXPECT_EQ(playerState, Stopped);
     EXPECT_EQ(window->mci().FileName(), clip(testmedia::Flv1Mp3));
     EXPECT_EQ(list->lstMn[0]->currentRow(), 0) << "stopping all does not go on";
+}
+
+// The tool pages live on their areas: the fix page names the file "播放指定影片" plays,
+// the join page's run button follows the merge list, and a refused join selects the item.
+TEST_F(Workspace, ToolPagesAreHostedOnTheirAreas)
+{
+    ASSERT_NE(list->pageFix, nullptr);
+    ASSERT_NE(list->pageSplit, nullptr);
+    ASSERT_NE(list->pageJoin, nullptr);
+    EXPECT_TRUE(list->isAncestorOf(list->pageFix));
+
+    list->changeToTab(4, 0, false);
+    EXPECT_EQ(list->viewKind, 40);
+    EXPECT_TRUE(list->pageFix->isVisible());
+    EXPECT_TRUE(list->mnuPlaySpec->isVisible());
+    EXPECT_FALSE(list->mnuPlaySpec->isEnabled());
+    list->pageFix->txtMdFix->setText(clip(testmedia::Flv1Mp3));
+    EXPECT_TRUE(list->mnuPlaySpec->isEnabled());
+    EXPECT_EQ(list->mnuPlaySpec->property("Tag").toString(), clip(testmedia::Flv1Mp3));
+    list->mnuPlaySpec->trigger();
+    ASSERT_TRUE(waitFor([&] { return window->mci().getStatus() == QStringLiteral("playing"); }));
+
+    list->changeToTab(2, 0, false);
+    EXPECT_TRUE(list->pageJoin->isVisible());
+    EXPECT_FALSE(list->pageJoin->cmdMediaJoin->isEnabled());
+    list->addToList(clip(testmedia::Flv1Mp3), false, true);
+    EXPECT_FALSE(list->pageJoin->cmdMediaJoin->isEnabled());
+    list->addToList(clip(testmedia::Mpeg1Mp2), false, true);
+    EXPECT_TRUE(list->pageJoin->cmdMediaJoin->isEnabled());
+
+    // Two types in one join: refused, and the item that does not fit is selected.
+    list->lstMn2[0]->setCurrentRow(0);
+    list->pageJoin->cmdMediaJoin_Click();
+    ASSERT_FALSE(ui::shownBoxes().empty());
+    EXPECT_EQ(list->lstMn2[0]->currentRow(), 1);
+
+    list->changeToTab(2, 1, false);
+    EXPECT_EQ(list->viewKind, 21);
+    EXPECT_TRUE(list->pageSplit->isVisible());
 }
