@@ -239,6 +239,10 @@ frmList::frmList(QWidget* owner) : QWidget(owner, Qt::Window)
         }
     }
 
+    // A page switch disables the window's picture buttons but those tagged "on": the
+    // pages' browse buttons stay usable on their pages.
+    pageSplit->mbMdSplit->setProperty(tagProperty, QStringLiteral("on"));
+    pageFix->mbMdFix->setProperty(tagProperty, QStringLiteral("on"));
     pageSplit->saveFolder = &saveFolder;
     pageSplit->jobWindow = this;
     connect(pageSplit, &SplitPage::playSpecChanged, this, &frmList::setPlaySpec);

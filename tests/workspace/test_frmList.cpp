@@ -394,6 +394,7 @@ TEST_F(Workspace, ToolPagesAreHostedOnTheirAreas)
     EXPECT_TRUE(list->pageFix->isVisible());
     EXPECT_TRUE(list->mnuPlaySpec->isVisible());
     EXPECT_FALSE(list->mnuPlaySpec->isEnabled());
+    EXPECT_LT(list->pageFix->mbMdFix->State(), 3) << "the browse button works on its page";
     list->pageFix->txtMdFix->setText(clip(testmedia::Flv1Mp3));
     EXPECT_TRUE(list->mnuPlaySpec->isEnabled());
     EXPECT_EQ(list->mnuPlaySpec->property("Tag").toString(), clip(testmedia::Flv1Mp3));
@@ -417,4 +418,5 @@ TEST_F(Workspace, ToolPagesAreHostedOnTheirAreas)
     list->changeToTab(2, 1, false);
     EXPECT_EQ(list->viewKind, 21);
     EXPECT_TRUE(list->pageSplit->isVisible());
+    EXPECT_LT(list->pageSplit->mbMdSplit->State(), 3);
 }
