@@ -119,6 +119,10 @@ struct Job {
 
         runCmdWait(cutPiece(mdlTools::pathMencoder, t, piece, src.file, false));
         if (type == 1 || type == 2) {
+            // A cut that left nothing (a break, a file the cutter cannot read) ends here:
+            // the runs after it have nothing to work on.
+            if (sizeOf(here(piece)) <= 0)
+                return false;
             runCmdWait(remuxPiece(mdlTools::pathFfmpeg, piece));
             QFile::remove(here(piece));
             QFile::rename(here(fixed), here(piece));

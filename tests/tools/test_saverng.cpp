@@ -16,7 +16,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPushButton>
 #include <QProcess>
+#include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace testmedia;
@@ -412,4 +415,54 @@ TEST_F(SaveRng, SourceThatIsNotMediaFailsAndKeepsTheSource)
             expectClean({});
         }
     }
+}
+
+// The break from the progress window while a cut runs (an ffmpeg that never ends): the
+// run is killed, its piece is missing, and the job ends through its failure path with
+// only the break told; the source kept and nothing of the job left.
+TEST_F(SaveRng, BreakDuringACutEndsTheJob)
+{
+    TempDir bin, tmp;
+    const QString pidFile = bin.file(QStringLiteral("pid"));
+    {
+        QFile f(bin.file(QStringLiteral("ffmpeg")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("#!/bin/sh\necho $$ > '" + QFile::encodeName(pidFile) + "'\nexec sleep 600\n");
+        f.close();
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    const QByteArray oldPath = qgetenv("PATH"), oldTmp = qgetenv("TMPDIR");
+    qputenv("PATH", QFile::encodeName(bin.path()) + ":" + oldPath);
+    qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+
+    for (int mode : {crop, split}) {
+        SCOPED_TRACE(mode);
+        const QString file = src_.file(QStringLiteral("a.flv"));
+        if (!QFileInfo::exists(file)) {
+            ASSERT_TRUE(QFile::copy(path(LongFlv), file));
+        }
+        const QByteArray sum = digest(file);
+        QFile::remove(pidFile);
+        QTimer press;
+        press.setInterval(50);
+        QObject::connect(&press, &QTimer::timeout, [&] {
+            if (QFileInfo(pidFile).size() > 0 && frmBuzy::instance()) {
+                press.stop();
+                QTest::mouseClick(frmBuzy::instance()->cmdBreak, Qt::LeftButton);
+            }
+        });
+        press.start();
+        ui::ScriptedAnswers answers;
+        answers.then(ui::Ok).thenFile(mode == crop ? out_.file(QStringLiteral("a_part.flv")) : out_.path());
+        EXPECT_EQ(run(mode, marked(file, {{1.0, 2.0}, {5.0, 6.0}})), SaveEnd::Failed);
+        EXPECT_EQ(answers.texts().mid(2), QStringList{QStringLiteral("你已经中止程序！")});
+        EXPECT_EQ(digest(file), sum);
+        expectClean({});
+    }
+    qputenv("PATH", oldPath);
+    if (oldTmp.isEmpty())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", oldTmp);
+    EXPECT_TRUE(entries(tmp.path()).isEmpty());
 }
