@@ -15,6 +15,7 @@
 #include "ui/SmallDialogs.h"
 #include "ui/ZorvoButton.h"
 #include "tools/frmBuzy.h"
+#include "tools/mdlSaveRng.h"
 #include "tools/mdlTools.h"
 #include "workspace/frmList.h"
 #include "workspace/mdlLineFormat.h"
@@ -1838,8 +1839,26 @@ void frmMain::applyMark(const std::vector<std::pair<int, int>>& ranges)
 }
 
 // Crop and split of the marked ranges are the tool jobs of the save pages.
-void frmMain::mnuSaveRng_Click() {}
-void frmMain::mnuSaveCut_Click() {}
+void frmMain::mnuSaveRng_Click() { saveMarkedRanges(mdlSaveRng::modeCrop); }
+void frmMain::mnuSaveCut_Click() { saveMarkedRanges(mdlSaveRng::modeSplit); }
+
+void frmMain::saveMarkedRanges(int mode)
+{
+    if (marks_.lastIsOpen())
+        mbRngEnd_Click();
+    mdlSaveRng::RangeSource src;
+    src.file = mci_.FileName();
+    src.hasScale = secondsPerFrame > 0;
+    src.audioOnly = !src.file.isEmpty() && mci_.isAudioOnly();
+    for (int i = 0; i < marks_.count(); ++i) {
+        QString sTime, eTime;
+        double sSec = 0, eSec = 0;
+        rsFormat(i, sTime, eTime, 0, sSec, eSec, 0, 0);
+        if (!sTime.isEmpty())
+            src.ranges.push_back({sSec, eSec});
+    }
+    mdlSaveRng::saveMarkedRanges(toolHost(), this, mode, src, loaded_.settings.saveDir);
+}
 
 QString frmMain::currentItemString(bool noMarks)
 {

@@ -109,6 +109,9 @@ public:
     void mnuAutoAddMark_Click();
     void mnuSaveRng_Click();
     void mnuSaveCut_Click();
+    // Saves the marks of the open file as one cropped file (mode 0) or as numbered
+    // pieces (mode 1).
+    void saveMarkedRanges(int mode);
     // Plays mark nRS (Index 1: in a loop); rngStart and rngEnd of -1 are taken from the
     // mark; onlyRS: nothing follows it.
     void playNextRS(int Index, int nRS, bool remainPlayStatus, int rngStart, int rngEnd, bool onlyRS);

@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QListWidget>
 #include <QTest>
@@ -449,4 +450,45 @@ TEST_F(MarksWindow, AddingTheFileToAListOffersItsMarks)
     ASSERT_TRUE(list->itemAt(1, list->lstMn[1]->count() - 1, item));
     EXPECT_TRUE(item.endsWith(QChar(0x2016) + QStringLiteral("50-100 250-300")));
     EXPECT_TRUE(window->currentSettings().autoAddMark);
+}
+
+// Two ranges marked with the keys, the second still open, saved through "另存裁剪": the
+// open mark is closed where the player stands, the save dialog starts beside the file, and
+// the new file holds both ranges widened to whole seconds.
+TEST_F(MarksWindow, CropThroughTheMenuSavesBothRanges)
+{
+    testmedia::TempDir media, out;
+    const QString file = media.file(QStringLiteral("长 片.flv"));
+    ASSERT_TRUE(QFile::copy(testmedia::path(testmedia::LongFlv), file));
+    play(file);
+    const bool shown = window->isVisible();
+
+    ASSERT_NO_FATAL_FAILURE(pauseAt(60)); // 2.4 s
+    window->Form_KeyDown(219, 0);
+    ASSERT_NO_FATAL_FAILURE(pauseAt(90)); // 3.6 s
+    window->Form_KeyDown(221, 0);
+    ASSERT_NO_FATAL_FAILURE(pauseAt(310)); // 12.4 s
+    window->Form_KeyDown(219, 0);
+    ASSERT_NO_FATAL_FAILURE(pauseAt(340)); // 13.6 s, the mark left open
+    ASSERT_TRUE(window->mnuSaveRng->isEnabled());
+    EXPECT_FALSE(window->mnuSaveCut->isEnabled()) << "the second mark is not closed yet";
+
+    const QString target = out.file(QStringLiteral("剪 辑.flv"));
+    answers.then(ui::Ok).thenFile(target).then(ui::Cancel);
+    window->mnuSaveRng->trigger();
+
+    EXPECT_EQ(marks().count(), 2);
+    EXPECT_FALSE(marks().lastIsOpen()) << "the open mark is closed before the job";
+    const std::vector<ui::Shown>& boxes = ui::shownBoxes();
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_TRUE(boxes[0].text.startsWith(QStringLiteral("本软体可以不经转档而直接裁剪 FLV 档案等等：\r\n") + file));
+    EXPECT_EQ(boxes[1].kind, ui::Shown::File);
+    EXPECT_EQ(boxes[1].initDir, media.path() + QLatin1Char('/'));
+    EXPECT_EQ(boxes[1].defaultText, QStringLiteral("长 片_part.flv"));
+    EXPECT_TRUE(boxes[2].text.startsWith(QStringLiteral("全部的档案处理程序已经成功结束"))) << boxes[2].text.toStdString();
+    EXPECT_NEAR(testmedia::durationOf(target), 4.0, 0.3); // [2, 4) and [12, 14)
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("剪 辑.flv")});
+    EXPECT_EQ(window->isVisible(), shown) << "the player comes back after the progress window";
+    EXPECT_EQ(window->mci().FileName(), file) << "the source stays open";
+    EXPECT_TRUE(window->mnuSaveCut->isEnabled());
 }
