@@ -1857,7 +1857,8 @@ void frmMain::saveMarkedRanges(int mode)
         if (!sTime.isEmpty())
             src.ranges.push_back({sSec, eSec});
     }
-    mdlSaveRng::saveMarkedRanges(toolHost(), this, mode, src, loaded_.settings.saveDir);
+    // One default save folder for every tool: the workspace's once it exists.
+    mdlSaveRng::saveMarkedRanges(toolHost(), this, mode, src, list_ ? list_->saveFolder : loaded_.settings.saveDir);
 }
 
 QString frmMain::currentItemString(bool noMarks)

@@ -417,6 +417,7 @@ void frmList::layoutAreas()
 void frmList::applySettings(const settings::Settings& s, const settings::ListStore& store)
 {
     move(s.listPos / twipsPerPixel);
+    saveFolder = s.saveDir;
     mdlLineFormat::lineFormat = qBound(0, s.lineFmt, 2);
     mnuToListEnd->setChecked(s.toListEnd);
     for (int i = 0; i < 3; ++i)
@@ -443,6 +444,7 @@ void frmList::applySettings(const settings::Settings& s, const settings::ListSto
 void frmList::collectSettings(settings::Settings& s, settings::ListStore& store) const
 {
     s.listPos = pos() * twipsPerPixel;
+    s.saveDir = saveFolder;
     s.listDir = fileFolder;
     s.listDirIdx = Fn1->currentRow();
     s.lineFmt = mdlLineFormat::lineFormat;

@@ -419,4 +419,9 @@ TEST_F(Workspace, ToolPagesAreHostedOnTheirAreas)
     EXPECT_EQ(list->viewKind, 21);
     EXPECT_TRUE(list->pageSplit->isVisible());
     EXPECT_LT(list->pageSplit->mbMdSplit->State(), 3);
+
+    // The pages share the workspace's save folder, and the settings file keeps it.
+    list->saveFolder = folder.path();
+    EXPECT_EQ(*list->pageFix->saveFolder, folder.path());
+    EXPECT_EQ(window->currentSettings().saveDir, folder.path());
 }
