@@ -6,6 +6,7 @@
 #include "tools/mdlGetCmdOutput.h"
 #include "tools/mdlToolCmds.h"
 #include "tools/mdlTools.h"
+#include "tools/mdlToolJob.h"
 #include "ui/CommDialog.h"
 #include "ui/MsgBox.h"
 
@@ -17,41 +18,12 @@
 
 namespace mdlFix {
 
+using namespace mdlToolJob;
+
 namespace {
 
 const QString crlf = QStringLiteral("\r\n");
 const QString fixWord = QStringLiteral("修复");
-
-// One file by what it is, not by how its path is spelt: a link or a "./" names the same.
-bool sameFile(const QString& a, const QString& b)
-{
-    if (a == b)
-        return true;
-    const QFileInfo fa(a), fb(b);
-    return fa.exists() && fb.exists() && fa.canonicalFilePath() == fb.canonicalFilePath();
-}
-
-// Clears the job's temporary files from the current folder, but never a file the user
-// owns that only happens to carry such a name: the source and the target stay.
-void clearTemporaries(const QString& source, const QString& target)
-{
-    const QDir here = QDir::current();
-    const QStringList names = here.entryList(mdlToolCmds::tempPatterns(), QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& name : names) {
-        const QString file = here.absoluteFilePath(name);
-        if (sameFile(file, source) || sameFile(file, target))
-            continue;
-        QFile::remove(file);
-    }
-}
-
-qint64 sizeOf(const QString& file)
-{
-    const QFileInfo info(file);
-    return info.isFile() ? info.size() : -1;
-}
-
-float secondsSince(const QElapsedTimer& t) { return static_cast<float>(t.elapsed()) / 1000.0f; }
 
 // The runs of one type. Each run is checked for the file it should leave; false when one
 // did not, so that the job goes no further than a missing or empty file.
@@ -163,7 +135,7 @@ FixEnd cmdMediaFix(ToolHost& host, QWidget* workspace, const QString& sourceText
     if (!QFileInfo::exists(target))
         made = runTools(type, source, ext, target, started);
 
-    clearTemporaries(source, target);
+    clearTemporaries({source, target});
 
     const qint64 size = sizeOf(target);
     if (made && size > 0) {
@@ -179,7 +151,7 @@ FixEnd cmdMediaFix(ToolHost& host, QWidget* workspace, const QString& sourceText
         QFile::remove(target);
 
     QCoreApplication::processEvents();
-    clearTemporaries(source, target);
+    clearTemporaries({source, target});
     mdlTools::dealMyResource(host, QStringLiteral("notCapMCI"), false);
     const bool broke = mdlTools::buzySateShow(host, false, workspace);
     if (!broke)

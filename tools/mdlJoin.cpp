@@ -6,6 +6,7 @@
 #include "tools/mdlGetCmdOutput.h"
 #include "tools/mdlToolCmds.h"
 #include "tools/mdlTools.h"
+#include "tools/mdlToolJob.h"
 #include "ui/CommDialog.h"
 #include "ui/MsgBox.h"
 
@@ -17,49 +18,12 @@
 
 namespace mdlJoin {
 
+using namespace mdlToolJob;
+
 namespace {
 
 const QString crlf = QStringLiteral("\r\n");
 const QString joinWord = QStringLiteral("合并");
-
-// One file by what it is, not by how its path is spelt: a link or a "./" names the same.
-bool sameFile(const QString& a, const QString& b)
-{
-    if (a == b)
-        return true;
-    const QFileInfo fa(a), fb(b);
-    return fa.exists() && fb.exists() && fa.canonicalFilePath() == fb.canonicalFilePath();
-}
-
-bool isAnyOf(const QString& file, const QStringList& items)
-{
-    for (const QString& item : items)
-        if (sameFile(file, item))
-            return true;
-    return false;
-}
-
-// Clears the job's temporary files from the current folder, but never a file the user
-// owns that only happens to carry such a name: the items and the target stay.
-void clearTemporaries(const QStringList& items, const QString& target)
-{
-    const QDir here = QDir::current();
-    const QStringList names = here.entryList(mdlToolCmds::tempPatterns(), QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& name : names) {
-        const QString file = here.absoluteFilePath(name);
-        if (sameFile(file, target) || isAnyOf(file, items))
-            continue;
-        QFile::remove(file);
-    }
-}
-
-qint64 sizeOf(const QString& file)
-{
-    const QFileInfo info(file);
-    return info.isFile() ? info.size() : -1;
-}
-
-float secondsSince(const QElapsedTimer& t) { return static_cast<float>(t.elapsed()) / 1000.0f; }
 
 // The runs of one type. Each run is checked for the file it should leave; false when one
 // did not, so that the job goes no further than a missing or empty file.
@@ -208,7 +172,7 @@ JoinEnd cmdMediaJoin(ToolHost& host, QWidget* workspace, const QStringList& item
     if (!QFileInfo::exists(target))
         made = runTools(type, list, ext, target, started);
 
-    clearTemporaries(items, target);
+    clearTemporaries(items + QStringList{target});
 
     const qint64 size = sizeOf(target);
     if (made && size > 0) {
@@ -224,7 +188,7 @@ JoinEnd cmdMediaJoin(ToolHost& host, QWidget* workspace, const QStringList& item
         QFile::remove(target);
 
     QCoreApplication::processEvents();
-    clearTemporaries(items, target);
+    clearTemporaries(items + QStringList{target});
     mdlTools::dealMyResource(host, QStringLiteral("notCapMCI"), false);
     const bool broke = mdlTools::buzySateShow(host, false, workspace);
     if (!broke)

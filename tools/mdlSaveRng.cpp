@@ -6,6 +6,7 @@
 #include "tools/mdlGetCmdOutput.h"
 #include "tools/mdlToolCmds.h"
 #include "tools/mdlTools.h"
+#include "tools/mdlToolJob.h"
 #include "ui/CommDialog.h"
 #include "ui/MsgBox.h"
 
@@ -18,48 +19,14 @@
 
 namespace mdlSaveRng {
 
+using namespace mdlToolJob;
+
 namespace {
 
 const QString crlf = QStringLiteral("\r\n");
 
-// One file by what it is, not by how its path is spelt: a link or a "./" names the same.
-bool sameFile(const QString& a, const QString& b)
-{
-    if (a == b)
-        return true;
-    const QFileInfo fa(a), fb(b);
-    return fa.exists() && fb.exists() && fa.canonicalFilePath() == fb.canonicalFilePath();
-}
-
-qint64 sizeOf(const QString& file)
-{
-    const QFileInfo info(file);
-    return info.isFile() ? info.size() : -1;
-}
-
-float secondsSince(const QElapsedTimer& t) { return static_cast<float>(t.elapsed()) / 1000.0f; }
-
 // The job's files live in the current (output) folder under bare names.
 QString here(const QString& name) { return QDir::current().absoluteFilePath(name); }
-
-// Everything the job deletes by pattern, except the source and the output: a file of the
-// user that only carries such a name stays.
-void clearMatching(const QStringList& patterns, const QString& source, const QString& target)
-{
-    const QDir dir = QDir::current();
-    const QStringList names = dir.entryList(patterns, QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& name : names) {
-        const QString file = dir.absoluteFilePath(name);
-        if (sameFile(file, source) || sameFile(file, target))
-            continue;
-        QFile::remove(file);
-    }
-}
-
-void clearTemporaries(const QString& source, const QString& target)
-{
-    clearMatching(mdlToolCmds::tempPatterns(), source, target);
-}
 
 // QFile::rename does not replace: the old file goes first.
 bool renameOver(const QString& from, const QString& to)
@@ -170,7 +137,7 @@ struct Job {
         switch (type) {
         case 1:
             runCmdWait(joinPieces(mdlTools::pathMencoder, ext, pieces));
-            clearMatching(piecePattern, src.file, target);
+            clearMatching(piecePattern, {src.file, target});
             runCmdWait(remuxJoined(mdlTools::pathFfmpeg, ext));
             QFile::remove(here(joinName(ext)));
             if (sizeOf(here(fixJoinName(ext))) <= 0)
@@ -179,7 +146,7 @@ struct Job {
             return renameOver(here(fixJoinName(ext)), target);
         case 2:
             runCmdWait(joinPieces(mdlTools::pathMencoder, ext, pieces));
-            clearMatching(piecePattern, src.file, target);
+            clearMatching(piecePattern, {src.file, target});
             runCmdWait(remuxJoinedInto(mdlTools::pathFfmpeg, ext, target));
             QFile::remove(here(joinName(ext)));
             return true;
@@ -303,7 +270,7 @@ SaveEnd saveMarkedRanges(ToolHost& host, QWidget* player, int mode, const RangeS
         made = job.run();
     }
 
-    clearTemporaries(source, target);
+    clearTemporaries({source, target});
 
     const qint64 size = sizeOf(target);
     if (made && size > 0) {
@@ -318,7 +285,7 @@ SaveEnd saveMarkedRanges(ToolHost& host, QWidget* player, int mode, const RangeS
         QFile::remove(target);
 
     QCoreApplication::processEvents();
-    clearTemporaries(source, target);
+    clearTemporaries({source, target});
     mdlTools::dealMyResource(host, QStringLiteral("notCapMCI"), false);
     const bool broke = mdlTools::buzySateShow(host, false, player);
     if (!broke)

@@ -9,6 +9,7 @@
 #include "tools/mdlGetCmdOutput.h"
 #include "tools/mdlToolCmds.h"
 #include "tools/mdlTools.h"
+#include "tools/mdlToolJob.h"
 #include "ui/CommDialog.h"
 #include "ui/MsgBox.h"
 
@@ -20,40 +21,12 @@
 
 namespace mdlSplit {
 
+using namespace mdlToolJob;
+
 namespace {
 
 const QString crlf = QStringLiteral("\r\n");
 const QString splitWord = QStringLiteral("切割");
-
-// One file by what it is, not by how its path is spelt: a link or a "./" names the same.
-bool sameFile(const QString& a, const QString& b)
-{
-    if (a == b)
-        return true;
-    const QFileInfo fa(a), fb(b);
-    return fa.exists() && fb.exists() && fa.canonicalFilePath() == fb.canonicalFilePath();
-}
-
-// Clears the job's temporary files from the current folder, but never the source, even
-// when it only happens to carry such a name.
-void clearTemporaries(const QString& source)
-{
-    const QDir here = QDir::current();
-    const QStringList names = here.entryList(mdlToolCmds::tempPatterns(), QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& name : names) {
-        const QString file = here.absoluteFilePath(name);
-        if (!sameFile(file, source))
-            QFile::remove(file);
-    }
-}
-
-qint64 sizeOf(const QString& file)
-{
-    const QFileInfo info(file);
-    return info.isFile() ? info.size() : -1;
-}
-
-float secondsSince(const QElapsedTimer& t) { return static_cast<float>(t.elapsed()) / 1000.0f; }
 
 void setCountLine(int total, int current)
 {
@@ -266,7 +239,7 @@ SplitEnd cmdMediaSplit(ToolHost& host, QWidget* workspace, const SplitRequest& r
     if (made)
         made = renamePieces(host, count, ext, target);
 
-    clearTemporaries(source);
+    clearTemporaries({source});
 
     const qint64 size = sizeOf(target);
     if (made && size > 0) {
@@ -280,7 +253,7 @@ SplitEnd cmdMediaSplit(ToolHost& host, QWidget* workspace, const SplitRequest& r
         QFile::remove(target);
 
     QCoreApplication::processEvents();
-    clearTemporaries(source);
+    clearTemporaries({source});
     mdlTools::dealMyResource(host, QStringLiteral("notCapMCI"), false);
     const bool broke = mdlTools::buzySateShow(host, false, workspace);
     if (!broke)

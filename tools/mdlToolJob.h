@@ -1,0 +1,24 @@
+#pragma once
+// Small pieces that every tool job uses between its runs: telling files apart, clearing
+// the temporary files of the output folder, sizes and elapsed time.
+#include <QElapsedTimer>
+#include <QString>
+#include <QStringList>
+
+namespace mdlToolJob {
+
+// The same file: the same text, or two existing paths that lead to one file ("./", links).
+bool sameFile(const QString& a, const QString& b);
+// Whether file is one of the files.
+bool isAnyOf(const QString& file, const QStringList& files);
+// Deletes the files of the current folder that match the patterns, except the files to
+// keep (a source or target that happens to carry such a name is never lost).
+void clearMatching(const QStringList& patterns, const QStringList& keep);
+// The same for the patterns every job clears at its end ("~tmpS*.*", "~fix~tmpS*.*").
+void clearTemporaries(const QStringList& keep);
+// The size of a file; -1 when it is not there.
+qint64 sizeOf(const QString& file);
+// Seconds since the job started, for the closing report.
+float secondsSince(const QElapsedTimer& t);
+
+} // namespace mdlToolJob
