@@ -4,6 +4,9 @@
 #include "tools/mdlTools.h"
 
 #include <QFile>
+#include <QProcess>
+#include <QDir>
+#include <QCryptographicHash>
 #include <algorithm>
 
 namespace tooltest {
@@ -118,6 +121,30 @@ double measuredBitRate(const QString& file, const char* stream)
         }
     }
     return hi > lo ? bytes * 8 / (hi - lo) : -1;
+}
+
+bool flvmetaAccepts(const QString& file, QString* report)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(QStringLiteral("flvmeta"), {QStringLiteral("--check"), file});
+    if (!p.waitForFinished(60000))
+        return false;
+    *report = QString::fromLocal8Bit(p.readAll());
+    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+QByteArray digest(const QString& file)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Md5);
+}
+
+QStringList entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
 }
 
 } // namespace tooltest

@@ -4,6 +4,7 @@
 // windows.
 #include "tools/ToolHost.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -65,5 +66,11 @@ QString codecs(const QString& file);
 QString sortedCodecs(const QString& file);
 // Bits a second of one stream, from the sizes of its packets.
 double measuredBitRate(const QString& file, const char* stream);
+// Whether `flvmeta --check` passes the file; report gets what it printed.
+bool flvmetaAccepts(const QString& file, QString* report);
+// A digest of a file's bytes, to show that a source stayed as it was.
+QByteArray digest(const QString& file);
+// Every entry of a folder, hidden ones included, by name.
+QStringList entries(const QString& folder);
 
 } // namespace tooltest

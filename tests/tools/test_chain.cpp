@@ -18,21 +18,11 @@ using tooltest::sortedCodecs;
 using tooltest::expectedCutFrames;
 using tooltest::monotonic;
 
+using tooltest::flvmetaAccepts;
+
 namespace {
 
 tooltest::PrivateRuntime g_runtime;
-
-// flvmeta's own check of an FLV (errors, not warnings, fail it).
-bool flvmetaAccepts(const QString& file, QString* report)
-{
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(QStringLiteral("flvmeta"), {QStringLiteral("--check"), file});
-    if (!p.waitForFinished(60000))
-        return false;
-    *report = QString::fromLocal8Bit(p.readAll());
-    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
 
 QString both(const Clip& clip)
 {

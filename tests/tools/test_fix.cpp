@@ -28,33 +28,13 @@
 using namespace testmedia;
 using mdlFix::FixEnd;
 
+using tooltest::flvmetaAccepts;
+using tooltest::digest;
+using tooltest::entries;
+
 namespace {
 
 tooltest::PrivateRuntime g_runtime;
-
-bool flvmetaAccepts(const QString& file, QString* report)
-{
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(QStringLiteral("flvmeta"), {QStringLiteral("--check"), file});
-    if (!p.waitForFinished(60000))
-        return false;
-    *report = QString::fromLocal8Bit(p.readAll());
-    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
-
-QByteArray digest(const QString& file)
-{
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Md5);
-}
-
-QStringList entries(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
-}
 
 class Fix : public ::testing::Test {
 protected:

@@ -25,6 +25,10 @@
 using namespace testmedia;
 using mdlJoin::JoinEnd;
 
+using tooltest::flvmetaAccepts;
+using tooltest::digest;
+using tooltest::entries;
+
 namespace {
 
 tooltest::PrivateRuntime g_runtime;
@@ -34,30 +38,6 @@ const QString refusedText = QStringLiteral("合并清单里的档案类型不一
 const QString sameText = QStringLiteral("你所指定的另存新档（目标档案）与\r\n与来源档案是同一个，这是不允许的");
 const QString failureText = QStringLiteral("出现错误，无法成功处理档案\r\n\r\n可能是档案格式不支援进一步的合并\r\n"
                                            "或者，该档案被正被其他程式所执行");
-
-bool flvmetaAccepts(const QString& file, QString* report)
-{
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(QStringLiteral("flvmeta"), {QStringLiteral("--check"), file});
-    if (!p.waitForFinished(60000))
-        return false;
-    *report = QString::fromLocal8Bit(p.readAll());
-    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
-
-QByteArray digest(const QString& file)
-{
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Md5);
-}
-
-QStringList entries(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
-}
 
 class Join : public ::testing::Test {
 protected:

@@ -26,36 +26,16 @@ using namespace testmedia;
 using mdlSaveRng::RangeSource;
 using mdlSaveRng::SaveEnd;
 
+using tooltest::flvmetaAccepts;
+using tooltest::digest;
+using tooltest::entries;
+
 namespace {
 
 tooltest::PrivateRuntime g_runtime;
 
 constexpr int crop = mdlSaveRng::modeCrop;
 constexpr int split = mdlSaveRng::modeSplit;
-
-bool flvmetaAccepts(const QString& file, QString* report)
-{
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(QStringLiteral("flvmeta"), {QStringLiteral("--check"), file});
-    if (!p.waitForFinished(60000))
-        return false;
-    *report = QString::fromLocal8Bit(p.readAll());
-    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
-
-QByteArray digest(const QString& file)
-{
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Md5);
-}
-
-QStringList entries(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
-}
 
 // Seconds the cuts keep: every range widened outwards to whole seconds.
 double widenedSum(const std::vector<RangeSource::Range>& ranges)

@@ -31,6 +31,10 @@ using namespace testmedia;
 using mdlSplit::SplitEnd;
 using mdlSplit::SplitRequest;
 
+using tooltest::flvmetaAccepts;
+using tooltest::digest;
+using tooltest::entries;
+
 namespace {
 
 tooltest::PrivateRuntime g_runtime;
@@ -39,30 +43,6 @@ const QString kFailure = QStringLiteral("出现错误，无法成功处理档案
                                         "或者，该档案被正被其他程式所执行");
 const QString kRefused = QStringLiteral("你所指定处理的档案并不存在，或是\r\n你选择了不支援切割的多媒体格式！");
 const QString kSameFile = QStringLiteral("你所指定的另存新档（目标档案）与\r\n与来源档案是同一个，这是不允许的");
-
-bool flvmetaAccepts(const QString& file, QString* report)
-{
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(QStringLiteral("flvmeta"), {QStringLiteral("--check"), file});
-    if (!p.waitForFinished(60000))
-        return false;
-    *report = QString::fromLocal8Bit(p.readAll());
-    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
-
-QByteArray digest(const QString& file)
-{
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Md5);
-}
-
-QStringList entries(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
-}
 
 // 12 s sources of each kind, a key frame every second: 12 splits evenly into 2, 3, 4 and
 // 6 parts, so that every cut falls on whole seconds and no frame is cut twice.
