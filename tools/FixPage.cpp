@@ -1,4 +1,5 @@
 #include "tools/FixPage.h"
+#include "tools/mdlToolJob.h"
 
 #include "app/mdlZorvoFLV.h"
 #include "tools/ToolHost.h"
@@ -114,24 +115,8 @@ void FixPage::cmdMediaFix_Click()
 bool FixPage::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == txtMdFix) {
-        if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
-            auto* e = static_cast<QDropEvent*>(event);
-            if (e->mimeData()->hasUrls()) {
-                e->acceptProposedAction();
-                return true;
-            }
-        } else if (event->type() == QEvent::Drop) {
-            auto* e = static_cast<QDropEvent*>(event);
-            if (e->mimeData()->hasUrls()) {
-                QStringList files;
-                for (const QUrl& url : e->mimeData()->urls())
-                    if (url.isLocalFile())
-                        files << url.toLocalFile();
-                e->acceptProposedAction();
-                txtMdFix_OLEDragDrop(files);
-                return true;
-            }
-        }
+        if (mdlToolJob::takeFileDrop(event, [this](const QStringList& files) { txtMdFix_OLEDragDrop(files); }))
+            return true;
     }
     return QWidget::eventFilter(watched, event);
 }

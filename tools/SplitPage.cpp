@@ -1,4 +1,5 @@
 #include "tools/SplitPage.h"
+#include "tools/mdlToolJob.h"
 
 #include "app/Numbers.h"
 #include "app/mdlZorvoFLV.h"
@@ -337,24 +338,8 @@ void SplitPage::cmdMediaSplit_Click()
 bool SplitPage::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == txtMdSplit) {
-        if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
-            auto* e = static_cast<QDropEvent*>(event);
-            if (e->mimeData()->hasUrls()) {
-                e->acceptProposedAction();
-                return true;
-            }
-        } else if (event->type() == QEvent::Drop) {
-            auto* e = static_cast<QDropEvent*>(event);
-            if (e->mimeData()->hasUrls()) {
-                QStringList files;
-                for (const QUrl& url : e->mimeData()->urls())
-                    if (url.isLocalFile())
-                        files << url.toLocalFile();
-                e->acceptProposedAction();
-                txtMdSplit_OLEDragDrop(files);
-                return true;
-            }
-        }
+        if (mdlToolJob::takeFileDrop(event, [this](const QStringList& files) { txtMdSplit_OLEDragDrop(files); }))
+            return true;
         return QWidget::eventFilter(watched, event);
     }
     if (event->type() == QEvent::KeyPress) {

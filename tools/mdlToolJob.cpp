@@ -5,6 +5,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 
 namespace mdlToolJob {
 
@@ -44,5 +47,28 @@ qint64 sizeOf(const QString& file)
 }
 
 float secondsSince(const QElapsedTimer& t) { return static_cast<float>(t.elapsed()) / 1000.0f; }
+
+} // namespace mdlToolJob
+
+namespace mdlToolJob {
+
+bool takeFileDrop(QEvent* event, const std::function<void(const QStringList&)>& dropped)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+        return false;
+    auto* e = static_cast<QDropEvent*>(event);
+    if (!e->mimeData()->hasUrls())
+        return false;
+    e->acceptProposedAction();
+    if (type == QEvent::Drop) {
+        QStringList files;
+        for (const QUrl& url : e->mimeData()->urls())
+            if (url.isLocalFile())
+                files << url.toLocalFile();
+        dropped(files);
+    }
+    return true;
+}
 
 } // namespace mdlToolJob

@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace mdlToolJob {
 
@@ -20,5 +21,15 @@ void clearTemporaries(const QStringList& keep);
 qint64 sizeOf(const QString& file);
 // Seconds since the job started, for the closing report.
 float secondsSince(const QElapsedTimer& t);
+
+} // namespace mdlToolJob
+
+class QEvent;
+
+namespace mdlToolJob {
+
+// Files dropped on a page's source box: takes the drag of local files and hands a drop's
+// files to dropped. True when the event was one of these and has been dealt with.
+bool takeFileDrop(QEvent* event, const std::function<void(const QStringList&)>& dropped);
 
 } // namespace mdlToolJob

@@ -14,6 +14,9 @@
 #include "ui/ZorvoButton.h"
 
 #include <QCryptographicHash>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -370,6 +373,17 @@ TEST_F(Fix, PageFollowsItsBoxAndRunsTheJob)
     page.txtMdFix_OLEDragDrop({src_.file(QStringLiteral("none.flv"))});
     EXPECT_EQ(page.txtMdFix->text(), src_.file(QStringLiteral("none.mpg")));
     page.txtMdFix_OLEDragDrop({file, src_.file(QStringLiteral("x"))});
+    EXPECT_EQ(page.txtMdFix->text(), file);
+
+    // A real drag and drop of a file on the box.
+    page.txtMdFix->clear();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(file)});
+    QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(page.txtMdFix, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(page.txtMdFix, &drop);
     EXPECT_EQ(page.txtMdFix->text(), file);
 
     ui::ScriptedAnswers answers;
