@@ -147,4 +147,26 @@ QStringList entries(const QString& folder)
     return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
 }
 
+HangingFfmpeg::HangingFfmpeg(const QByteArray& before)
+    : oldPath_(qgetenv("PATH")), oldTmp_(qgetenv("TMPDIR"))
+{
+    QFile f(bin_.filePath(QStringLiteral("ffmpeg")));
+    if (f.open(QIODevice::WriteOnly)) {
+        f.write("#!/bin/sh\n" + before + "echo $$ > '" + QFile::encodeName(pidFile()) + "'\nexec sleep 600\n");
+        f.close();
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    qputenv("PATH", QFile::encodeName(bin_.path()) + ":" + oldPath_);
+    qputenv("TMPDIR", QFile::encodeName(tmp_.path()));
+}
+
+HangingFfmpeg::~HangingFfmpeg()
+{
+    qputenv("PATH", oldPath_);
+    if (oldTmp_.isEmpty())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", oldTmp_);
+}
+
 } // namespace tooltest

@@ -28,6 +28,21 @@ private:
     QTemporaryDir dir_;
 };
 
+// An ffmpeg that never ends, first on the PATH (and a TMPDIR of its own) while this lives,
+// for the tests that break a run off. It writes its process id to pidFile() when it starts;
+// before, if given, is shell script run ahead of that.
+class HangingFfmpeg {
+public:
+    explicit HangingFfmpeg(const QByteArray& before = {});
+    ~HangingFfmpeg();
+    QString pidFile() const { return bin_.filePath(QStringLiteral("pid")); }
+    QString tmpPath() const { return tmp_.path(); }
+
+private:
+    QTemporaryDir bin_, tmp_;
+    QByteArray oldPath_, oldTmp_;
+};
+
 struct TestHost : ToolHost {
     TestHost();
     QWidget* playerWindow() override { return player.get(); }

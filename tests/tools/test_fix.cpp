@@ -281,20 +281,9 @@ TEST_F(Fix, FilesThatOnlyLookTemporaryAreKept)
 // the run is killed, the user is told once, and nothing of the job stays.
 TEST_F(Fix, BreakFromTheProgressWindow)
 {
-    TempDir bin, tmp;
-    const QString pidFile = bin.file(QStringLiteral("pid"));
-    {
-        QFile f(bin.file(QStringLiteral("ffmpeg")));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        // It writes the start of an MPEG target before it hangs.
-        f.write("#!/bin/sh\nfor a; do last=$a; done\ncase \"$last\" in *.mpg) printf partial > \"$last\";; esac\n"
-                "echo $$ > '" + QFile::encodeName(pidFile) + "'\nexec sleep 600\n");
-        f.close();
-        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-    const QByteArray oldPath = qgetenv("PATH"), oldTmp = qgetenv("TMPDIR");
-    qputenv("PATH", QFile::encodeName(bin.path()) + ":" + oldPath);
-    qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+    // It writes the start of an MPEG target before it hangs.
+    tooltest::HangingFfmpeg hanging("for a; do last=$a; done\ncase \"$last\" in *.mpg) printf partial > \"$last\";; esac\n");
+    const QString pidFile = hanging.pidFile();
 
     auto pressWhenRunning = [&](QTimer& press) {
         QFile::remove(pidFile);
@@ -336,12 +325,7 @@ TEST_F(Fix, BreakFromTheProgressWindow)
         EXPECT_TRUE(texts[2].startsWith(QStringLiteral("全部的档案处理程序已经被中止掉"))) << texts[2].toStdString();
         expectClean({QStringLiteral("c_fix.mpg")});
     }
-    qputenv("PATH", oldPath);
-    if (oldTmp.isEmpty())
-        qunsetenv("TMPDIR");
-    else
-        qputenv("TMPDIR", oldTmp);
-    EXPECT_TRUE(entries(tmp.path()).isEmpty());
+    EXPECT_TRUE(entries(hanging.tmpPath()).isEmpty());
 }
 
 // The page: the run button and the play command follow the box, a drop and the browse

@@ -333,18 +333,8 @@ TEST_F(Join, ItemThatIsNotMediaFailsAndKeepsEveryItem)
 // nothing of it stays.
 TEST_F(Join, BreakFromTheProgressWindow)
 {
-    TempDir bin, tmp;
-    const QString pidFile = bin.file(QStringLiteral("pid"));
-    {
-        QFile f(bin.file(QStringLiteral("ffmpeg")));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("#!/bin/sh\necho $$ > '" + QFile::encodeName(pidFile) + "'\nexec sleep 600\n");
-        f.close();
-        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-    const QByteArray oldPath = qgetenv("PATH"), oldTmp = qgetenv("TMPDIR");
-    qputenv("PATH", QFile::encodeName(bin.path()) + ":" + oldPath);
-    qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+    tooltest::HangingFfmpeg hanging;
+    const QString pidFile = hanging.pidFile();
 
     for (const char* ext : {"flv", "avi"}) {
         SCOPED_TRACE(ext);
@@ -369,12 +359,7 @@ TEST_F(Join, BreakFromTheProgressWindow)
         EXPECT_EQ(digests(items), sums);
         expectClean({});
     }
-    qputenv("PATH", oldPath);
-    if (oldTmp.isEmpty())
-        qunsetenv("TMPDIR");
-    else
-        qputenv("TMPDIR", oldTmp);
-    EXPECT_TRUE(entries(tmp.path()).isEmpty());
+    EXPECT_TRUE(entries(hanging.tmpPath()).isEmpty());
 }
 
 // The page: its notes, the run button on from two items, a refused list names the item

@@ -169,18 +169,9 @@ TEST(Runner, BreakOfAFrontEndTakesFfmpegAndItsWorkFilesWithIt)
 {
     ui::ScriptedAnswers answers;
     tooltest::TestHost host;
-    testmedia::TempDir bin, tmp, out;
-    const QString pidFile = bin.file(QStringLiteral("pid"));
-    {
-        QFile f(bin.file(QStringLiteral("ffmpeg")));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("#!/bin/sh\necho $$ > '" + QFile::encodeName(pidFile) + "'\nexec sleep 600\n");
-        f.close();
-        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-    const QByteArray oldPath = qgetenv("PATH"), oldTmp = qgetenv("TMPDIR");
-    qputenv("PATH", QFile::encodeName(bin.path()) + ":" + oldPath);
-    qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+    testmedia::TempDir out; // made before TMPDIR moves: the job's folder must stay empty
+    tooltest::HangingFfmpeg hanging;
+    const QString pidFile = hanging.pidFile();
 
     mdlTools::dealMyResource(host, QStringLiteral("Edit3"), true);
     mdlTools::buzySateShow(host, true, host.player.get());
@@ -197,17 +188,12 @@ TEST(Runner, BreakOfAFrontEndTakesFfmpegAndItsWorkFilesWithIt)
     const QString target = out.file(QStringLiteral("j.avi"));
     mdlGetCmdOutput::runCmdWait(mdlTools::pathMencoder + QStringLiteral(" -mc 1 -ovc copy -oac copy -o \"%1\" \"%2\" \"%3\"")
                                     .arg(target, testmedia::path(testmedia::Mpeg4Mp3Avi), testmedia::path(testmedia::Mpeg4Mp3Avi)));
-    qputenv("PATH", oldPath);
-    if (oldTmp.isEmpty())
-        qunsetenv("TMPDIR");
-    else
-        qputenv("TMPDIR", oldTmp);
 
     EXPECT_EQ(form->cmdBreakTag, QStringLiteral("click"));
     QFile f(pidFile);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_TRUE(processGone(f.readAll().trimmed().toLongLong(), 10000));
-    EXPECT_TRUE(QDir(tmp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+    EXPECT_TRUE(QDir(hanging.tmpPath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
     EXPECT_FALSE(QFileInfo::exists(target));
     EXPECT_TRUE(mdlTools::buzySateShow(host, false, host.player.get()));
     mdlTools::dealMyResource(host, QStringLiteral("notCapMCI"), false);

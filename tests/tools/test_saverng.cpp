@@ -402,18 +402,8 @@ TEST_F(SaveRng, SourceThatIsNotMediaFailsAndKeepsTheSource)
 // only the break told; the source kept and nothing of the job left.
 TEST_F(SaveRng, BreakDuringACutEndsTheJob)
 {
-    TempDir bin, tmp;
-    const QString pidFile = bin.file(QStringLiteral("pid"));
-    {
-        QFile f(bin.file(QStringLiteral("ffmpeg")));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("#!/bin/sh\necho $$ > '" + QFile::encodeName(pidFile) + "'\nexec sleep 600\n");
-        f.close();
-        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-    const QByteArray oldPath = qgetenv("PATH"), oldTmp = qgetenv("TMPDIR");
-    qputenv("PATH", QFile::encodeName(bin.path()) + ":" + oldPath);
-    qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+    tooltest::HangingFfmpeg hanging;
+    const QString pidFile = hanging.pidFile();
 
     for (int mode : {crop, split}) {
         SCOPED_TRACE(mode);
@@ -439,10 +429,5 @@ TEST_F(SaveRng, BreakDuringACutEndsTheJob)
         EXPECT_EQ(digest(file), sum);
         expectClean({});
     }
-    qputenv("PATH", oldPath);
-    if (oldTmp.isEmpty())
-        qunsetenv("TMPDIR");
-    else
-        qputenv("TMPDIR", oldTmp);
-    EXPECT_TRUE(entries(tmp.path()).isEmpty());
+    EXPECT_TRUE(entries(hanging.tmpPath()).isEmpty());
 }

@@ -433,18 +433,8 @@ TEST_F(Split, FailureKeepsTheSourceAndLeavesNothing)
 // run is killed, the user is told once and not about a failure, and nothing stays.
 TEST_F(Split, BreakFromTheProgressWindow)
 {
-    TempDir bin, tmp;
-    const QString pidFile = bin.file(QStringLiteral("pid"));
-    {
-        QFile f(bin.file(QStringLiteral("ffmpeg")));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("#!/bin/sh\necho $$ > '" + QFile::encodeName(pidFile) + "'\nexec sleep 600\n");
-        f.close();
-        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-    const QByteArray oldPath = qgetenv("PATH"), oldTmp = qgetenv("TMPDIR");
-    qputenv("PATH", QFile::encodeName(bin.path()) + ":" + oldPath);
-    qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+    tooltest::HangingFfmpeg hanging;
+    const QString pidFile = hanging.pidFile();
 
     const QString file = copy(madeSource("a.flv"), QStringLiteral("a.flv"));
     const QByteArray sum = digest(file);
@@ -464,12 +454,7 @@ TEST_F(Split, BreakFromTheProgressWindow)
     EXPECT_EQ(digest(file), sum);
     expectClean({});
 
-    qputenv("PATH", oldPath);
-    if (oldTmp.isEmpty())
-        qunsetenv("TMPDIR");
-    else
-        qputenv("TMPDIR", oldTmp);
-    EXPECT_TRUE(entries(tmp.path()).isEmpty());
+    EXPECT_TRUE(entries(hanging.tmpPath()).isEmpty());
 }
 
 // The page offscreen: the source box and "取得属性" with the real media device, the
