@@ -105,39 +105,55 @@ QString containerFor(const QString& outputPath)
         return QStringLiteral("mov");
     if (ext == QLatin1String("3gp"))
         return QStringLiteral("3gp");
+    // Other playable types that ffmpeg can copy into their own container.
+    if (ext == QLatin1String("mkv"))
+        return QStringLiteral("matroska");
+    if (ext == QLatin1String("webm"))
+        return QStringLiteral("webm");
+    if (ext == QLatin1String("ts"))
+        return QStringLiteral("mpegts");
+    if (ext == QLatin1String("m4v"))
+        return QStringLiteral("mp4");
+    if (ext == QLatin1String("ogv") || ext == QLatin1String("ogm"))
+        return QStringLiteral("ogg");
+    if (ext == QLatin1String("divx"))
+        return QStringLiteral("avi");
+    if (ext == QLatin1String("qt"))
+        return QStringLiteral("mov");
     return QString();
 }
 
-KeyFrame keyFrameAtOrBefore(const QList<Packet>& videoPackets, double start)
+KeyFrame keyFrameAtOrBefore(const QList<Packet>& videoPackets, double start, double firstPts)
 {
-    if (videoPackets.isEmpty())
-        return {start, start, start};
-    double firstPts = videoPackets.first().pts;
-    for (const Packet& p : videoPackets)
-        firstPts = std::min(firstPts, p.pts);
-    bool found = false;
-    KeyFrame best{};
+    const KeyFrame none{start, start, start};
+    KeyFrame before = none, after = none;
+    bool haveBefore = false, haveAfter = false;
     for (const Packet& p : videoPackets) {
         if (!p.key)
             continue;
-        const double clock = p.pts - firstPts;
+        const KeyFrame k{p.pts, p.dts, p.pts - firstPts};
         // Half a millisecond of slack: the listed times are rounded.
-        if (!found || (clock <= start + 0.0005 && clock >= best.offset)) {
-            if (found && clock > start + 0.0005)
-                continue;
-            best = {p.pts, p.dts, clock};
-            found = true;
+        if (k.offset <= start + 0.0005) {
+            if (!haveBefore || k.offset > before.offset)
+                before = k;
+            haveBefore = true;
+        } else if (!haveAfter || k.offset < after.offset) {
+            after = k;
+            haveAfter = true;
         }
     }
-    if (!found)
-        return {start, start, start};
-    return best;
+    return haveBefore ? before : after;
 }
 
 QStringList ffmpegArgs(const Command& cmd, const Run& run)
 {
     QStringList a{QStringLiteral("-nostdin"), QStringLiteral("-hide_banner"), QStringLiteral("-nostats"),
                   QStringLiteral("-y")};
+    if (run.fileTimes)
+        a << QStringLiteral("-copyts");
+    if (run.inputSeek >= 0)
+        a << QStringLiteral("-seek_timestamp") << QStringLiteral("1") << QStringLiteral("-ss")
+          << QString::number(run.inputSeek, 'f', 6);
     if (run.concat)
         a << QStringLiteral("-f") << QStringLiteral("concat") << QStringLiteral("-safe") << QStringLiteral("0");
     a << QStringLiteral("-i") << run.input;
@@ -158,6 +174,17 @@ QStringList ffmpegArgs(const Command& cmd, const Run& run)
     a << QStringLiteral("-f") << run.format << QStringLiteral("-progress") << QStringLiteral("pipe:1")
       << run.output;
     return a;
+}
+
+QStringList joinPartArgs(const QString& input, const QString& output)
+{
+    // genpts: MPEG-PS leaves some pictures without a presentation time, which the copy
+    // cannot store.
+    return {QStringLiteral("-nostdin"), QStringLiteral("-hide_banner"), QStringLiteral("-nostats"), QStringLiteral("-y"),
+            QStringLiteral("-fflags"), QStringLiteral("+genpts"), QStringLiteral("-i"), input,
+            QStringLiteral("-map"), QStringLiteral("0:v:0?"), QStringLiteral("-map"), QStringLiteral("0:a:0?"),
+            QStringLiteral("-c"), QStringLiteral("copy"), QStringLiteral("-f"), QString::fromLatin1(joinPartFormat),
+            QStringLiteral("-progress"), QStringLiteral("pipe:1"), output};
 }
 
 QByteArray concatList(const QStringList& absoluteInputs)
