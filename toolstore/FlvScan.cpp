@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <unistd.h>
 
 namespace flvscan {
 
@@ -41,7 +42,8 @@ struct Tag {
 bool readTag(QFile& f, qint64 pos, qint64 fileSize, Tag& t)
 {
     uchar b[16] = {};
-    if (pos + 11 > fileSize || !f.seek(pos) || f.read(reinterpret_cast<char*>(b), 16) < 11)
+    // One pread a tag: a walk over a large file without an index makes many.
+    if (pos + 11 > fileSize || ::pread(f.handle(), b, 16, pos) < 11)
         return false;
     t.type = b[0] & 0x1f;
     if (t.type != 8 && t.type != 9 && t.type != 18)

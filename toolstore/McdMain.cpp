@@ -77,7 +77,7 @@ QList<mcd::Packet> videoPackets(const QString& ffprobe, const QString& file, con
 // Where a copy cut begins and ends. A copy has to begin on a key frame: the one at or
 // before the start, and the end stays where it was asked for. ffmpeg seeks on input to
 // that key frame (or the one before it) and reads from there only.
-void planCut(const QString& ffprobe, const mcd::Command& cmd, mcd::Run& run)
+bool planCut(const QString& ffprobe, const mcd::Command& cmd, mcd::Run& run)
 {
     const double start = cmd.start > 0 ? cmd.start : 0;
     auto place = [&](const mcd::KeyFrame& k, bool seekOnInput, double inputSeek) {
@@ -101,7 +101,7 @@ void planCut(const QString& ffprobe, const mcd::Command& cmd, mcd::Run& run)
         const mcd::KeyFrame k = mcd::keyFrameAtOrBefore(flv.keys, start, flv.firstPts);
         // An index that names the wrong places would put ffmpeg past the key frame.
         place(k, flv.index != flvscan::Index::Invalid, flv.seekTime(k.dts));
-        return;
+        return true;
     }
     const QList<mcd::Packet> first = ffprobe.isEmpty() ? QList<mcd::Packet>()
                                                        : videoPackets(ffprobe, run.input, QStringLiteral("%+#8"));
@@ -115,18 +115,27 @@ void planCut(const QString& ffprobe, const mcd::Command& cmd, mcd::Run& run)
         // last everything from the start.
         for (double window : {10.0, 60.0, -1.0}) {
             const QString from = window < 0 ? QString() : QString::number(std::max(firstPts, at - window), 'f', 6);
-            const mcd::KeyFrame k = mcd::keyFrameAtOrBefore(videoPackets(ffprobe, run.input, from + end), start, firstPts);
+            const QList<mcd::Packet> around = videoPackets(ffprobe, run.input, from + end);
+            bool keyed = false;
+            for (const mcd::Packet& p : around)
+                keyed = keyed || p.key;
+            if (!keyed)
+                continue; // nothing listed (or ffprobe gave up): never guess the start
+            const mcd::KeyFrame k = mcd::keyFrameAtOrBefore(around, start, firstPts);
             if (k.offset <= start + 0.0005 || window < 0) {
                 place(k, true, k.dts);
-                return;
+                return true;
             }
         }
+        // Pictures, but no key frame found for them: a cut from elsewhere would be wrong.
+        return false;
     }
     // No pictures: the sound is cut where it was asked.
     if (start > 0)
         run.seek = start;
     if (cmd.length >= 0)
         run.length = cmd.length;
+    return true;
 }
 
 // The kinds of streams a join input holds ("v", "a", "va"); empty when ffmpeg cannot read
@@ -197,8 +206,10 @@ int main(int argc, char** argv)
     run.format = mcd::containerFor(cmd.output);
     if (cmd.inputs.size() == 1) {
         run.input = cmd.inputs.first();
-        if (cmd.start > 0 || cmd.length >= 0)
-            planCut(ffprobe, cmd, run);
+        if ((cmd.start > 0 || cmd.length >= 0) && !planCut(ffprobe, cmd, run)) {
+            std::fprintf(stderr, "~tmpExtMcd: no key frame found to cut %s from\n", qPrintable(run.input));
+            return 1;
+        }
     } else {
         // Each input is first copied with its picture stream first and its sound second:
         // the join then pairs them by kind, whatever order the file keeps them in, and
