@@ -88,38 +88,18 @@ Command parseCommand(const QStringList& args)
 
 QString containerFor(const QString& outputPath)
 {
+    // The tools' own types, then the other playable types ffmpeg copies into their own
+    // container.
+    static const std::pair<const char*, const char*> table[] = {
+        {"flv", "flv"},       {"mpg", "mpeg"},  {"mpeg", "mpeg"}, {"dat", "mpeg"}, {"vob", "vob"},
+        {"avi", "avi"},       {"wmv", "asf"},   {"asf", "asf"},   {"mp4", "mp4"},  {"mov", "mov"},
+        {"3gp", "3gp"},       {"mkv", "matroska"}, {"webm", "webm"}, {"ts", "mpegts"}, {"m4v", "mp4"},
+        {"ogv", "ogg"},       {"ogm", "ogg"},   {"divx", "avi"},  {"qt", "mov"},
+    };
     const QString ext = QFileInfo(outputPath).suffix().toLower();
-    if (ext == QLatin1String("flv"))
-        return QStringLiteral("flv");
-    if (ext == QLatin1String("mpg") || ext == QLatin1String("mpeg") || ext == QLatin1String("dat"))
-        return QStringLiteral("mpeg");
-    if (ext == QLatin1String("vob"))
-        return QStringLiteral("vob");
-    if (ext == QLatin1String("avi"))
-        return QStringLiteral("avi");
-    if (ext == QLatin1String("wmv") || ext == QLatin1String("asf"))
-        return QStringLiteral("asf");
-    if (ext == QLatin1String("mp4"))
-        return QStringLiteral("mp4");
-    if (ext == QLatin1String("mov"))
-        return QStringLiteral("mov");
-    if (ext == QLatin1String("3gp"))
-        return QStringLiteral("3gp");
-    // Other playable types that ffmpeg can copy into their own container.
-    if (ext == QLatin1String("mkv"))
-        return QStringLiteral("matroska");
-    if (ext == QLatin1String("webm"))
-        return QStringLiteral("webm");
-    if (ext == QLatin1String("ts"))
-        return QStringLiteral("mpegts");
-    if (ext == QLatin1String("m4v"))
-        return QStringLiteral("mp4");
-    if (ext == QLatin1String("ogv") || ext == QLatin1String("ogm"))
-        return QStringLiteral("ogg");
-    if (ext == QLatin1String("divx"))
-        return QStringLiteral("avi");
-    if (ext == QLatin1String("qt"))
-        return QStringLiteral("mov");
+    for (const auto& [suffix, format] : table)
+        if (ext == QLatin1String(suffix))
+            return QString::fromLatin1(format);
     return QString();
 }
 
