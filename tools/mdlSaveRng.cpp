@@ -171,6 +171,11 @@ QString audioOnlyMessage(int mode)
     return QStringLiteral("“另存") + wordOf(mode) + QStringLiteral("”无法处理没有画面／视讯的影片！");
 }
 
+QString uncuttableMessage(int mode, const QString& ext)
+{
+    return QStringLiteral("“另存") + wordOf(mode) + QStringLiteral("”无法处理这种多媒体格式（*.") + ext + QStringLiteral("）！");
+}
+
 QString confirmQuestion(int mode, const QString& source)
 {
     const bool split = mode == modeSplit;
@@ -214,6 +219,11 @@ SaveEnd saveMarkedRanges(ToolHost& host, QWidget* player, int mode, const RangeS
     if (src.audioOnly) {
         ui::msgBox(audioOnlyMessage(mode), ui::OkOnly, ui::errorTitle, player);
         return SaveEnd::AudioOnly;
+    }
+    // Better said before the question and the dialog than after a job that cannot work.
+    if (!mdlToolCmds::cuttableType(ext)) {
+        ui::msgBox(uncuttableMessage(mode, ext), ui::OkOnly, ui::errorTitle, player);
+        return SaveEnd::Uncuttable;
     }
     if (ui::msgBox(confirmQuestion(mode, source), ui::OkCancel, QString(), player) != ui::Ok)
         return SaveEnd::Declined;

@@ -32,6 +32,7 @@ struct RangeSource {
 enum class SaveEnd {
     Refused,      // no such file, no length, no marks
     AudioOnly,    // a file without picture
+    Uncuttable,   // a type the cutter cannot copy into its own container
     Declined,     // the question before the dialog was answered with Cancel
     NoTarget,     // the dialog was cancelled
     SameAsSource, // the output would overwrite or delete the source
@@ -45,6 +46,8 @@ QString wordOf(int mode);
 // The texts of the job.
 QString refusedMessage();
 QString audioOnlyMessage(int mode);
+// The refusal of a type that cannot be cut by copy, e.g. "rmvb".
+QString uncuttableMessage(int mode, const QString& ext);
 QString confirmQuestion(int mode, const QString& source);
 QString sameFileMessage();
 QString reencodeQuestion(int mode);

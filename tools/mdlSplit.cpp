@@ -108,9 +108,12 @@ bool renamePieces(ToolHost& host, int count, const QString& ext, const QString& 
     const QDir here = QDir::current();
     for (int i = 0; i < count; ++i) {
         const QString to = count > 1 ? here.absoluteFilePath(splitName(i, ext)) : target;
+        const QString from = here.absoluteFilePath(pieceName(i, ext));
+        if (sameFile(from, to))
+            continue; // a target named like the piece is the piece
         host.closeRunFn(to);
         QFile::remove(to);
-        if (QFileInfo::exists(to) || !QFile::rename(here.absoluteFilePath(pieceName(i, ext)), to))
+        if (QFileInfo::exists(to) || !QFile::rename(from, to))
             return false;
     }
     return true;
@@ -239,7 +242,7 @@ SplitEnd cmdMediaSplit(ToolHost& host, QWidget* workspace, const SplitRequest& r
     if (made)
         made = renamePieces(host, count, ext, target);
 
-    clearTemporaries({source});
+    clearTemporaries({source, target});
 
     const qint64 size = sizeOf(target);
     if (made && size > 0) {
@@ -253,7 +256,7 @@ SplitEnd cmdMediaSplit(ToolHost& host, QWidget* workspace, const SplitRequest& r
         QFile::remove(target);
 
     QCoreApplication::processEvents();
-    clearTemporaries({source});
+    clearTemporaries({source, target});
     mdlTools::dealMyResource(host, QStringLiteral("notCapMCI"), false);
     const bool broke = mdlTools::buzySateShow(host, false, workspace);
     if (!broke)

@@ -44,6 +44,14 @@ int sourceType(const QString& ext)
 QString editMode(int type) { return QStringLiteral("Edit") + QString::number(type); }
 QString fixMode(int type) { return QStringLiteral("Fix") + QString::number(type); }
 
+bool cuttableType(const QString& ext)
+{
+    static const QString types = QStringLiteral(
+        ";flv;mpg;mpeg;dat;vob;avi;wmv;asf;mp4;mov;3gp;mkv;webm;ts;m4v;ogv;ogm;divx;qt;");
+    const QString e = ext.toLower();
+    return !e.isEmpty() && types.contains(QLatin1Char(';') + e + QLatin1Char(';'));
+}
+
 QString lowerExt(const QString& path) { return FileObject::splitPath(path).extension.toLower(); }
 
 QString threeDigits(int n) { return QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0')); }

@@ -24,6 +24,10 @@ int sourceType(const QString& ext);
 // "Edit1" … "Edit3" (crop, split, join) and "Fix1" … "Fix3".
 QString editMode(int type);
 QString fixMode(int type);
+// Whether the cutter can copy pieces of a file of this type into the same container: the
+// editable types and the other playable video containers ffmpeg writes by stream copy
+// (mkv, webm, ts, m4v, ogv, ...). Raw streams and RealMedia it cannot.
+bool cuttableType(const QString& ext);
 
 // The extension of a path in lower case (empty when it has none).
 QString lowerExt(const QString& path);

@@ -88,56 +88,52 @@ Command parseCommand(const QStringList& args)
 
 QString containerFor(const QString& outputPath)
 {
+    // The tools' own types, then the other playable types ffmpeg copies into their own
+    // container.
+    static const std::pair<const char*, const char*> table[] = {
+        {"flv", "flv"},       {"mpg", "mpeg"},  {"mpeg", "mpeg"}, {"dat", "mpeg"}, {"vob", "vob"},
+        {"avi", "avi"},       {"wmv", "asf"},   {"asf", "asf"},   {"mp4", "mp4"},  {"mov", "mov"},
+        {"3gp", "3gp"},       {"mkv", "matroska"}, {"webm", "webm"}, {"ts", "mpegts"}, {"m4v", "mp4"},
+        {"ogv", "ogg"},       {"ogm", "ogg"},   {"divx", "avi"},  {"qt", "mov"},
+    };
     const QString ext = QFileInfo(outputPath).suffix().toLower();
-    if (ext == QLatin1String("flv"))
-        return QStringLiteral("flv");
-    if (ext == QLatin1String("mpg") || ext == QLatin1String("mpeg") || ext == QLatin1String("dat"))
-        return QStringLiteral("mpeg");
-    if (ext == QLatin1String("vob"))
-        return QStringLiteral("vob");
-    if (ext == QLatin1String("avi"))
-        return QStringLiteral("avi");
-    if (ext == QLatin1String("wmv") || ext == QLatin1String("asf"))
-        return QStringLiteral("asf");
-    if (ext == QLatin1String("mp4"))
-        return QStringLiteral("mp4");
-    if (ext == QLatin1String("mov"))
-        return QStringLiteral("mov");
-    if (ext == QLatin1String("3gp"))
-        return QStringLiteral("3gp");
+    for (const auto& [suffix, format] : table)
+        if (ext == QLatin1String(suffix))
+            return QString::fromLatin1(format);
     return QString();
 }
 
-KeyFrame keyFrameAtOrBefore(const QList<Packet>& videoPackets, double start)
+KeyFrame keyFrameAtOrBefore(const QList<Packet>& videoPackets, double start, double firstPts)
 {
-    if (videoPackets.isEmpty())
-        return {start, start, start};
-    double firstPts = videoPackets.first().pts;
-    for (const Packet& p : videoPackets)
-        firstPts = std::min(firstPts, p.pts);
-    bool found = false;
-    KeyFrame best{};
+    const KeyFrame none{start, start, start};
+    KeyFrame before = none, after = none;
+    bool haveBefore = false, haveAfter = false;
     for (const Packet& p : videoPackets) {
         if (!p.key)
             continue;
-        const double clock = p.pts - firstPts;
+        const KeyFrame k{p.pts, p.dts, p.pts - firstPts};
         // Half a millisecond of slack: the listed times are rounded.
-        if (!found || (clock <= start + 0.0005 && clock >= best.offset)) {
-            if (found && clock > start + 0.0005)
-                continue;
-            best = {p.pts, p.dts, clock};
-            found = true;
+        if (k.offset <= start + 0.0005) {
+            if (!haveBefore || k.offset > before.offset)
+                before = k;
+            haveBefore = true;
+        } else if (!haveAfter || k.offset < after.offset) {
+            after = k;
+            haveAfter = true;
         }
     }
-    if (!found)
-        return {start, start, start};
-    return best;
+    return haveBefore ? before : after;
 }
 
 QStringList ffmpegArgs(const Command& cmd, const Run& run)
 {
     QStringList a{QStringLiteral("-nostdin"), QStringLiteral("-hide_banner"), QStringLiteral("-nostats"),
                   QStringLiteral("-y")};
+    if (run.fileTimes)
+        a << QStringLiteral("-copyts");
+    if (run.inputSeek >= 0)
+        a << QStringLiteral("-seek_timestamp") << QStringLiteral("1") << QStringLiteral("-ss")
+          << QString::number(run.inputSeek, 'f', 6);
     if (run.concat)
         a << QStringLiteral("-f") << QStringLiteral("concat") << QStringLiteral("-safe") << QStringLiteral("0");
     a << QStringLiteral("-i") << run.input;
@@ -158,6 +154,17 @@ QStringList ffmpegArgs(const Command& cmd, const Run& run)
     a << QStringLiteral("-f") << run.format << QStringLiteral("-progress") << QStringLiteral("pipe:1")
       << run.output;
     return a;
+}
+
+QStringList joinPartArgs(const QString& input, const QString& output)
+{
+    // genpts: MPEG-PS leaves some pictures without a presentation time, which the copy
+    // cannot store.
+    return {QStringLiteral("-nostdin"), QStringLiteral("-hide_banner"), QStringLiteral("-nostats"), QStringLiteral("-y"),
+            QStringLiteral("-fflags"), QStringLiteral("+genpts"), QStringLiteral("-i"), input,
+            QStringLiteral("-map"), QStringLiteral("0:v:0?"), QStringLiteral("-map"), QStringLiteral("0:a:0?"),
+            QStringLiteral("-c"), QStringLiteral("copy"), QStringLiteral("-f"), QString::fromLatin1(joinPartFormat),
+            QStringLiteral("-progress"), QStringLiteral("pipe:1"), output};
 }
 
 QByteArray concatList(const QStringList& absoluteInputs)

@@ -38,15 +38,18 @@ struct Packet {
     bool key;
 };
 // The key frame at or before start. The start counts on the picture's own clock, which
-// begins at the first picture (as the player counts frames), not at the file's start,
-// which an earlier sound packet or a decoder delay can move. The first key frame when
-// none is early enough; start itself when there is no video.
-KeyFrame keyFrameAtOrBefore(const QList<Packet>& videoPackets, double start);
+// begins at the first picture (firstPts, as the player counts frames), not at the file's
+// start, which an earlier sound packet or a decoder delay can move. The first key frame
+// when none is early enough; start itself when there are no key frames.
+KeyFrame keyFrameAtOrBefore(const QList<Packet>& videoPackets, double start, double firstPts);
 
 // Everything ffmpeg needs for one run.
 struct Run {
     QString input;     // a file, or the concat list when concat is true
     bool concat = false;
+    // The file's own timestamps throughout (-copyts): -ss and the lengths count on them.
+    bool fileTimes = false;
+    double inputSeek = -1; // -ss before -i (a timestamp of the file); -1 for none
     double seek = -1;  // output-side -ss; -1 for none
     double length = -1; // -t; -1 for none
     bool videoOnly = false;
@@ -55,6 +58,12 @@ struct Run {
 };
 
 QStringList ffmpegArgs(const Command& cmd, const Run& run);
+
+// The copy of one join input that the join reads instead: its first picture stream and its
+// first sound stream, in that order whatever the order inside the file, in a container
+// that records where the streams really end.
+inline constexpr const char* joinPartFormat = "matroska";
+QStringList joinPartArgs(const QString& input, const QString& output);
 
 // The concat demuxer's list for the inputs, in order, with absolute paths.
 QByteArray concatList(const QStringList& absoluteInputs);

@@ -1,6 +1,7 @@
 // "~tmpExtMcd.exe": carries out the tools' MEncoder command lines (cut, join, copy,
 // audio to MP3) with the installed ffmpeg.
 #include "FfRun.h"
+#include "FlvScan.h"
 #include "McdArgs.h"
 
 #include <QCoreApplication>
@@ -8,26 +9,45 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
 
-// Video packets up to a little past the start, times relative to the file's start.
-QList<mcd::Packet> videoPacketsUpTo(const QString& ffprobe, const QString& file, double until)
+// Containers such as Matroska keep no decoding times; ffmpeg then counts them as the
+// presentation time less the reordering depth in frames. The cut's -ss and length are
+// checked against those times, so they are worked out the same way here.
+void estimateDts(QList<mcd::Packet>& packets)
+{
+    // In decoding order the times are the presentation times sorted, moved back just far
+    // enough that none comes after its own picture.
+    QList<double> sorted;
+    for (const mcd::Packet& p : packets)
+        sorted.append(p.pts);
+    std::sort(sorted.begin(), sorted.end());
+    double delay = 0;
+    for (qsizetype i = 0; i < packets.size(); ++i)
+        delay = std::max(delay, sorted[i] - packets[i].pts);
+    for (qsizetype i = 0; i < packets.size(); ++i)
+        packets[i].dts = sorted[i] - delay;
+}
+
+// Video packets as ffprobe lists them (the file's own timestamps), read only over the
+// given intervals: libavformat's index or its search puts ffprobe there.
+QList<mcd::Packet> videoPackets(const QString& ffprobe, const QString& file, const QString& intervals)
 {
     const QByteArray out = ffrun::capture(ffprobe,
         {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"), QStringLiteral("v:0"),
-         QStringLiteral("-read_intervals"), QStringLiteral("%+") + QString::number(until, 'f', 3),
-         QStringLiteral("-show_entries"), QStringLiteral("packet=pts_time,dts_time,flags:format=start_time"),
+         QStringLiteral("-read_intervals"), intervals,
+         QStringLiteral("-show_entries"), QStringLiteral("packet=pts_time,dts_time,flags"),
          QStringLiteral("-of"), QStringLiteral("compact"), file});
-    double origin = 0;
-    struct Raw { double pts, dts; bool key; };
-    QList<Raw> raw;
+    QList<mcd::Packet> packets;
+    bool noDts = false;
     for (const QByteArray& line : out.split('\n')) {
         double pts = -1e18, dts = -1e18;
         bool key = false;
         const QList<QByteArray> fields = line.trimmed().split('|');
-        if (fields.isEmpty())
+        if (fields.first() != "packet")
             continue;
         for (const QByteArray& f : fields) {
             bool ok = false;
@@ -39,35 +59,99 @@ QList<mcd::Packet> videoPacketsUpTo(const QString& ffprobe, const QString& file,
                 if (ok) dts = v;
             } else if (f.startsWith("flags=")) {
                 key = f.mid(6).startsWith('K');
-            } else if (f.startsWith("start_time=") && fields.first() == "format") {
-                const double v = f.mid(11).toDouble(&ok);
-                if (ok) origin = v;
             }
         }
-        if (fields.first() != "packet")
-            continue;
         if (pts < -1e17) pts = dts;
-        if (dts < -1e17) dts = pts;
+        if (dts < -1e17) {
+            dts = pts;
+            noDts = true;
+        }
         if (pts > -1e17)
-            raw.append({pts, dts, key});
+            packets.append({pts, dts, key});
     }
-    QList<mcd::Packet> packets;
-    for (const Raw& r : raw)
-        packets.append({r.pts - origin, r.dts - origin, r.key});
+    if (noDts)
+        estimateDts(packets);
     return packets;
 }
 
-// Whether ffmpeg can read the file as media at all. A join input it cannot open would end
-// the join there with success, leaving a file that lacks that input and all after it.
-bool readableMedia(const QString& ffprobe, const QString& file)
+// Where a copy cut begins and ends. A copy has to begin on a key frame: the one at or
+// before the start, and the end stays where it was asked for. ffmpeg seeks on input to
+// that key frame (or the one before it) and reads from there only.
+bool planCut(const QString& ffprobe, const mcd::Command& cmd, mcd::Run& run)
 {
-    bool ok = false;
-    const int streams = ffrun::capture(ffprobe, {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
-                                                 QStringLiteral("format=nb_streams"), QStringLiteral("-of"),
-                                                 QStringLiteral("default=nw=1:nk=1"), file})
-                            .trimmed()
-                            .toInt(&ok);
-    return ok && streams > 0;
+    const double start = cmd.start > 0 ? cmd.start : 0;
+    auto place = [&](const mcd::KeyFrame& k, bool seekOnInput, double inputSeek) {
+        run.fileTimes = true;
+        if (seekOnInput)
+            run.inputSeek = inputSeek;
+        const double from = k.dts - 0.0005;
+        double length = start + cmd.length - k.offset + 0.0005;
+        // A key frame at the very start takes no -ss; the length then counts from the time 0,
+        // not from the key frame.
+        if (from > 0)
+            run.seek = from;
+        else
+            length += from;
+        if (cmd.length >= 0)
+            run.length = std::max(0.001, length);
+    };
+
+    const flvscan::Lookup flv = flvscan::keyFramesAround(run.input, start);
+    if (flv.ok) {
+        const mcd::KeyFrame k = mcd::keyFrameAtOrBefore(flv.keys, start, flv.firstPts);
+        // An index that names the wrong places would put ffmpeg past the key frame.
+        place(k, flv.index != flvscan::Index::Invalid, flv.seekTime(k.dts));
+        return true;
+    }
+    const QList<mcd::Packet> first = ffprobe.isEmpty() ? QList<mcd::Packet>()
+                                                       : videoPackets(ffprobe, run.input, QStringLiteral("%+#8"));
+    if (!first.isEmpty()) {
+        double firstPts = first.first().pts;
+        for (const mcd::Packet& p : first)
+            firstPts = std::min(firstPts, p.pts);
+        const double at = firstPts + start;
+        const QString end = QLatin1Char('%') + QString::number(at + 2, 'f', 6);
+        // A window before the point, wider when it holds no key frame early enough, and at
+        // last everything from the start.
+        for (double window : {10.0, 60.0, -1.0}) {
+            const QString from = window < 0 ? QString() : QString::number(std::max(firstPts, at - window), 'f', 6);
+            const QList<mcd::Packet> around = videoPackets(ffprobe, run.input, from + end);
+            bool keyed = false;
+            for (const mcd::Packet& p : around)
+                keyed = keyed || p.key;
+            if (!keyed)
+                continue; // nothing listed (or ffprobe gave up): never guess the start
+            const mcd::KeyFrame k = mcd::keyFrameAtOrBefore(around, start, firstPts);
+            if (k.offset <= start + 0.0005 || window < 0) {
+                place(k, true, k.dts);
+                return true;
+            }
+        }
+        // Pictures, but no key frame found for them: a cut from elsewhere would be wrong.
+        return false;
+    }
+    // No pictures: the sound is cut where it was asked.
+    if (start > 0)
+        run.seek = start;
+    if (cmd.length >= 0)
+        run.length = cmd.length;
+    return true;
+}
+
+// The kinds of streams a join input holds ("v", "a", "va"); empty when ffmpeg cannot read
+// it as media. A join input it cannot open would end the join there with success, leaving
+// a file that lacks that input and all after it.
+QString streamKinds(const QString& ffprobe, const QString& file)
+{
+    const QByteArray out = ffrun::capture(ffprobe, {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
+                                                    QStringLiteral("stream=codec_type"), QStringLiteral("-of"),
+                                                    QStringLiteral("default=nw=1:nk=1"), file});
+    QString kinds;
+    if (out.contains("video"))
+        kinds += QLatin1Char('v');
+    if (out.contains("audio"))
+        kinds += QLatin1Char('a');
+    return kinds;
 }
 
 void makeEmpty(const QString& path)
@@ -113,23 +197,51 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    ffrun::Options watch;
+    watch.watchProgress = true;
+    watch.stallSeconds = ffrun::stallSecondsFromEnv(60);
+
     mcd::Run run;
     run.output = cmd.output;
     run.format = mcd::containerFor(cmd.output);
     if (cmd.inputs.size() == 1) {
         run.input = cmd.inputs.first();
+        if ((cmd.start > 0 || cmd.length >= 0) && !planCut(ffprobe, cmd, run)) {
+            std::fprintf(stderr, "~tmpExtMcd: no key frame found to cut %s from\n", qPrintable(run.input));
+            return 1;
+        }
     } else {
-        QStringList absolute;
-        for (const QString& in : cmd.inputs) {
-            if (!ffprobe.isEmpty() && !readableMedia(ffprobe, in)) {
+        // Each input is first copied with its picture stream first and its sound second:
+        // the join then pairs them by kind, whatever order the file keeps them in, and
+        // each copy ends where its last packet does, not where the file's header says.
+        QStringList parts;
+        QString kinds;
+        for (qsizetype i = 0; i < cmd.inputs.size(); ++i) {
+            const QString& in = cmd.inputs[i];
+            const QString has = ffprobe.isEmpty() ? QStringLiteral("va") : streamKinds(ffprobe, in);
+            if (has.isEmpty()) {
                 std::fprintf(stderr, "~tmpExtMcd: not a media file that can be joined: %s\n", qPrintable(in));
                 return 1;
             }
-            absolute << QFileInfo(in).absoluteFilePath();
+            // A file without the sound (or the picture) of the others would shift the
+            // streams of every file after it.
+            if (i > 0 && has != kinds) {
+                std::fprintf(stderr, "~tmpExtMcd: %s does not hold the same kinds of streams as %s\n",
+                             qPrintable(in), qPrintable(cmd.inputs.first()));
+                return 1;
+            }
+            kinds = has;
+            const QString part = work.filePath(QStringLiteral("part%1.mkv").arg(i));
+            const int rc = ffrun::run(ffmpeg, mcd::joinPartArgs(QFileInfo(in).absoluteFilePath(), part), watch);
+            if (rc != 0 || QFileInfo(part).size() <= 0) {
+                std::fprintf(stderr, "~tmpExtMcd: cannot read %s for the join\n", qPrintable(in));
+                return rc == 0 ? 1 : rc;
+            }
+            parts << part;
         }
         run.input = work.filePath(QStringLiteral("join.ffconcat"));
         QFile list(run.input);
-        if (!list.open(QIODevice::WriteOnly) || list.write(mcd::concatList(absolute)) < 0) {
+        if (!list.open(QIODevice::WriteOnly) || list.write(mcd::concatList(parts)) < 0) {
             std::fputs("~tmpExtMcd: cannot write the join list\n", stderr);
             return 1;
         }
@@ -137,29 +249,6 @@ int main(int argc, char** argv)
         run.concat = true;
     }
 
-    const double start = cmd.start > 0 ? cmd.start : 0;
-    if (!run.concat && (start > 0 || cmd.length >= 0)) {
-        // A copy has to begin on a key frame: take the one at or before the start, and
-        // keep the end where it was asked for.
-        const mcd::KeyFrame k = mcd::keyFrameAtOrBefore(videoPacketsUpTo(ffprobe, run.input, start + 2), start);
-        const double from = k.dts - 0.0005;
-        const double length = start + cmd.length - k.offset;
-        if (from > 0)
-            run.seek = from;
-        // Without a seek ffmpeg counts the length from the file's start, not from the key
-        // frame's decoding time.
-        if (cmd.length >= 0)
-            run.length = std::max(0.001, from > 0 ? length : length + from);
-    } else {
-        if (start > 0)
-            run.seek = start;
-        if (cmd.length >= 0)
-            run.length = cmd.length;
-    }
-
-    ffrun::Options watch;
-    watch.watchProgress = true;
-    watch.stallSeconds = ffrun::stallSecondsFromEnv(60);
 
     const int rc = ffrun::run(ffmpeg, mcd::ffmpegArgs(cmd, run), watch);
     if (rc == 0 && QFileInfo(cmd.output).size() > 0)

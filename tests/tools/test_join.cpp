@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <cstring>
 #include <gtest/gtest.h>
 
 using namespace testmedia;
@@ -199,6 +200,81 @@ TEST_F(Join, MpgAndAviJoinedIntoTheTarget)
         EXPECT_TRUE(tooltest::monotonic(target, "a"));
         EXPECT_TRUE(host_.closed.contains(target));
         EXPECT_EQ(digests(items), sums);
+        expectClean({QFileInfo(target).fileName()});
+        QFile::remove(target);
+    }
+}
+
+// Files that keep their streams in different orders (an FLV orders them by its first tag,
+// MPEG-PS by its first packet), and an FLV whose metadata says 1 s where it runs 3.2 s:
+// every packet stays in its stream, and the result lasts as long as the inputs together.
+TEST_F(Join, StreamsPairedByKindEachInputToItsRealEnd)
+{
+    auto make = [this](const QString& name, const QStringList& args) {
+        const QString file = src_.file(name);
+        QStringList all{QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"),
+                        QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("testsrc=size=320x240:rate=25")};
+        EXPECT_EQ(QProcess::execute(QStringLiteral("ffmpeg"), all + args + QStringList{file}), 0);
+        return file;
+    };
+    const QStringList sine{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=sample_rate=44100")};
+    const QStringList flv{QStringLiteral("-c:v"), QStringLiteral("flv1"), QStringLiteral("-c:a"), QStringLiteral("libmp3lame")};
+    const QStringList mpg{QStringLiteral("-c:v"), QStringLiteral("mpeg1video"), QStringLiteral("-c:a"), QStringLiteral("mp2")};
+    const QStringList soundFirst{QStringLiteral("-map"), QStringLiteral("1:a"), QStringLiteral("-map"), QStringLiteral("0:v")};
+    const QStringList late{QStringLiteral("-itsoffset"), QStringLiteral("0.2")};
+    const QStringList four{QStringLiteral("-t"), QStringLiteral("4")};
+
+    const QString lying = make(QStringLiteral("c.flv"), sine + flv + QStringList{QStringLiteral("-t"), QStringLiteral("3.2")});
+    {
+        QFile f(lying);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        const qsizetype at = f.read(4096).indexOf("duration");
+        ASSERT_GT(at, 0);
+        const double says = 1.0;
+        quint64 bits;
+        std::memcpy(&bits, &says, 8);
+        QByteArray number;
+        for (int i = 7; i >= 0; --i)
+            number.append(char(bits >> (8 * i)));
+        f.seek(at + 9); // the key, then the number's type byte
+        f.write(number);
+    }
+    ASSERT_NEAR(durationOf(lying), 1.0, 0.01);
+
+    struct Case {
+        QStringList items;
+        double seconds;
+    };
+    const Case cases[] = {
+        {{make(QStringLiteral("a.flv"), sine + flv + soundFirst + four),
+          make(QStringLiteral("b.flv"), late + sine + flv + four), lying},
+         11.2},
+        {{make(QStringLiteral("a.mpg"), sine + mpg + four), make(QStringLiteral("b.mpg"), sine + mpg + soundFirst + four)}, 8.0},
+    };
+    auto firstKind = [](const QString& file) {
+        return probe(file, {QStringLiteral("-show_entries"), QStringLiteral("stream=codec_type"), QStringLiteral("-of"),
+                            QStringLiteral("csv=p=0")}).section(QLatin1Char('\n'), 0, 0).trimmed();
+    };
+    ASSERT_EQ(firstKind(cases[0].items[0]), QStringLiteral("audio"));
+    ASSERT_EQ(firstKind(cases[0].items[1]), QStringLiteral("video"));
+    ASSERT_EQ(firstKind(cases[1].items[0]), QStringLiteral("video"));
+    ASSERT_EQ(firstKind(cases[1].items[1]), QStringLiteral("audio"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.items.first().toStdString());
+        qsizetype video = 0, audio = 0;
+        for (const QString& item : c.items) {
+            video += tooltest::packets(item, "v").size();
+            audio += tooltest::packets(item, "a").size();
+        }
+        const QString target = out_.file(mdlToolCmds::mergeName(c.items.first()));
+        ui::ScriptedAnswers answers;
+        answers.thenFile(target);
+        EXPECT_EQ(run(c.items), JoinEnd::Done);
+        EXPECT_EQ(tooltest::packets(target, "v").size(), video);
+        EXPECT_EQ(tooltest::packets(target, "a").size(), audio);
+        EXPECT_NEAR(durationOf(target), c.seconds, 0.15);
+        EXPECT_TRUE(tooltest::monotonic(target, "v"));
+        EXPECT_TRUE(tooltest::monotonic(target, "a"));
         expectClean({QFileInfo(target).fileName()});
         QFile::remove(target);
     }

@@ -266,6 +266,23 @@ TEST_F(SaveRng, CropOfMpgAndAvi)
     }
 }
 
+// Another playable container that ffmpeg copies into itself (Matroska, which keeps no
+// decoding times) is cut like the rest, the pieces joined in the same container.
+TEST_F(SaveRng, CropOfMatroska)
+{
+    const QString file = src_.file(QStringLiteral("a.mkv"));
+    ASSERT_EQ(QProcess::execute(QStringLiteral("ffmpeg"), {"-v", "error", "-y", "-i", path(H264AacFlv), "-c", "copy", file}), 0);
+    const QString target = out_.file(mdlToolCmds::partName(file));
+    const std::vector<RangeSource::Range> ranges{{0.2, 1.5}, {2.5, 3.4}};
+    ui::ScriptedAnswers answers;
+    answers.then(ui::Ok).thenFile(target);
+    EXPECT_EQ(run(crop, marked(file, ranges)), SaveEnd::Done);
+    EXPECT_EQ(tooltest::sortedCodecs(target), QStringLiteral("aac,h264"));
+    EXPECT_NEAR(countVideoFrames(target), expectedFrames(H264AacFlv, ranges), 1);
+    EXPECT_NEAR(durationOf(target), widenedSum(ranges), 0.3);
+    expectClean({QFileInfo(target).fileName()});
+}
+
 // A type-3 file whose sound the piece cannot hold (MPEG-1 video and AAC in a ".dat", cut
 // as MPEG): the question comes once, while the progress window counts the join too; later
 // pieces are re-encoded without asking. Cancel ends in the failure message, nothing left.
@@ -347,6 +364,14 @@ TEST_F(SaveRng, RefusalsRunNoTool)
         answers.then(ui::Ok).thenCancel();
         EXPECT_EQ(run(crop, marked(file, {{0.5, 1.0}})), SaveEnd::NoTarget);
         EXPECT_EQ(ui::shownBoxes().size(), 4u);
+    }
+    {
+        // RealMedia cannot be cut by copy: said before anything is asked.
+        ui::ScriptedAnswers answers;
+        const QString real = source(Flv1Mp3, QStringLiteral("a.rmvb"));
+        EXPECT_EQ(run(crop, marked(real, {{0.5, 1.0}})), SaveEnd::Uncuttable);
+        EXPECT_EQ(answers.texts(), QStringList{QStringLiteral("“另存裁剪”无法处理这种多媒体格式（*.rmvb）！")});
+        EXPECT_EQ(ui::shownBoxes().back().title, ui::errorTitle);
     }
     for (const QString& target : {file, src_.path() + QStringLiteral("/./a.flv")}) {
         ui::ScriptedAnswers answers;

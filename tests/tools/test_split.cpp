@@ -287,6 +287,17 @@ TEST_F(Split, RangeIntoTheSavedFile)
         EXPECT_LE(frames, 200);
         EXPECT_EQ(tooltest::sortedCodecs(target), QStringLiteral("aac,h264"));
         expectClean({QStringLiteral("head.mp4")});
+        QFile::remove(target);
+    }
+    {
+        // A target named like the job's temporary files is its result, not one of them.
+        const QString target = out_.file(QStringLiteral("~tmpSample.flv"));
+        ui::ScriptedAnswers answers;
+        answers.thenFile(target);
+        ASSERT_EQ(run(range(copy(madeSource("b.flv"), QStringLiteral("s.flv")), 3, QStringLiteral("2"), QStringLiteral("4"))),
+                  SplitEnd::Done);
+        EXPECT_GT(countVideoFrames(target), 0);
+        expectClean({QStringLiteral("~tmpSample.flv")});
     }
 }
 

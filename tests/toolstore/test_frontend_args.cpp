@@ -109,27 +109,30 @@ TEST(McdArgs, TimesAndContainers)
     const std::pair<const char*, const char*> table[] = {
         {"a.flv", "flv"}, {"a.MPG", "mpeg"}, {"a.mpeg", "mpeg"}, {"a.dat", "mpeg"}, {"a.vob", "vob"},
         {"a.avi", "avi"}, {"a.wmv", "asf"}, {"a.asf", "asf"}, {"a.mp4", "mp4"}, {"a.mov", "mov"},
-        {"a.3gp", "3gp"}, {"a.mkv", ""}, {"a", ""}};
+        {"a.3gp", "3gp"}, {"a.mkv", "matroska"}, {"a.webm", "webm"}, {"a.ts", "mpegts"},
+        {"a.m4v", "mp4"}, {"a.ogv", "ogg"}, {"a.rmvb", ""}, {"a.m2v", ""}, {"a", ""}};
     for (const auto& [file, fmt] : table)
         EXPECT_EQ(mcd::containerFor(QString::fromUtf8(file)), QString::fromUtf8(fmt)) << file;
 }
 
 TEST(McdArgs, KeyFrameAtOrBeforeCountsOnThePictureClock)
 {
-    // Pictures from 1.08 (a decoder delay after a sound start of 0), key frames each second.
+    // Pictures from 1.08 (a decoder delay after a sound start of 0), key frames each second;
+    // only a window of them is at hand, the clock's origin comes separately.
     QList<mcd::Packet> packets;
-    for (int i = 0; i < 100; ++i)
+    for (int i = 25; i < 100; ++i)
         packets.append({1.08 + i * 0.04, 1.0 + i * 0.04, i % 25 == 0});
-    mcd::KeyFrame k = mcd::keyFrameAtOrBefore(packets, 2.0);
+    mcd::KeyFrame k = mcd::keyFrameAtOrBefore(packets, 2.0, 1.08);
     EXPECT_NEAR(k.offset, 2.0, 1e-9);
     EXPECT_NEAR(k.pts, 3.08, 1e-9);
     EXPECT_NEAR(k.dts, 3.0, 1e-9);
-    k = mcd::keyFrameAtOrBefore(packets, 2.96);
+    k = mcd::keyFrameAtOrBefore(packets, 2.96, 1.08);
     EXPECT_NEAR(k.offset, 2.0, 1e-9);
-    k = mcd::keyFrameAtOrBefore(packets, 0.5);
-    EXPECT_NEAR(k.offset, 0.0, 1e-9);
+    // None early enough in the window: the earliest one after the point.
+    k = mcd::keyFrameAtOrBefore(packets, 0.5, 1.08);
+    EXPECT_NEAR(k.offset, 1.0, 1e-9);
     // Nothing to look at: the start itself.
-    k = mcd::keyFrameAtOrBefore({}, 7.0);
+    k = mcd::keyFrameAtOrBefore({}, 7.0, 0);
     EXPECT_DOUBLE_EQ(k.offset, 7.0);
 }
 
@@ -138,16 +141,19 @@ TEST(McdArgs, FfmpegArgumentsForCutReencodeAndJoin)
     mcd::Command c = mcd::parseCommand(words("-mc 1 -ovc copy -oac mp3lame -lameopts br=64 -o x.avi y.avi"));
     mcd::Run run;
     run.input = QStringLiteral("y.avi");
+    run.fileTimes = true;
+    run.inputSeek = 1;
     run.seek = 0.9995;
     run.length = 2;
     run.output = QStringLiteral("x.avi");
     run.format = QStringLiteral("avi");
     EXPECT_EQ(joined(mcd::ffmpegArgs(c, run)),
-              QStringLiteral("-nostdin -hide_banner -nostats -y -i y.avi -ss 0.999500 -t 2.000000 -c:v copy "
+              QStringLiteral("-nostdin -hide_banner -nostats -y -copyts -seek_timestamp 1 -ss 1.000000 -i y.avi -ss 0.999500 -t 2.000000 -c:v copy "
                              "-c:a libmp3lame -b:a 64k -sn -dn -f avi -progress pipe:1 x.avi"));
     c.reencodeAudio = false;
     run.concat = true;
-    run.seek = run.length = -1;
+    run.fileTimes = false;
+    run.inputSeek = run.seek = run.length = -1;
     run.input = QStringLiteral("/t/list");
     EXPECT_EQ(joined(mcd::ffmpegArgs(c, run)),
               QStringLiteral("-nostdin -hide_banner -nostats -y -f concat -safe 0 -i /t/list -c:v copy -c:a copy "

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <cstring>
 #include <gtest/gtest.h>
 
 namespace {
@@ -121,4 +122,60 @@ TEST(FrontEnds, MencoderFrontEndRefusesAJoinWithAnUnreadableInput)
     }
     EXPECT_EQ(runProgram(mcd, head + QStringList{good, good}, env), 0);
     EXPECT_EQ(testmedia::countVideoFrames(out), 200);
+}
+
+// A cut begins on the key frame at or before its start and keeps the length asked for,
+// whether the FLV carries a key-frame index, none, or one that names the wrong times
+// (which must not make ffmpeg seek past the key frame). Pictures reordered (B-frames),
+// key frames each second.
+TEST(FrontEnds, MencoderFrontEndCutsFromTheKeyFrameWithOrWithoutAnIndex)
+{
+    testmedia::TempDir dir;
+    const QString mcd = testmedia::binDir() + QStringLiteral("/zorvo_mcd");
+    const auto env = QProcessEnvironment::systemEnvironment();
+    const QString indexed = dir.file(QStringLiteral("index.flv"));
+    const QString plain = dir.file(QStringLiteral("plain.flv"));
+    const QString lying = dir.file(QStringLiteral("lying.flv"));
+    const QStringList make{"-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=320x240:rate=25", "-f", "lavfi", "-i",
+                           "sine=sample_rate=44100", "-t", "8", "-c:v", "libx264", "-bf", "2", "-g", "25", "-c:a", "aac"};
+    ASSERT_EQ(QProcess::execute(QStringLiteral("ffmpeg"), make + QStringList{"-flvflags", "add_keyframe_index", indexed}), 0);
+    ASSERT_EQ(QProcess::execute(QStringLiteral("ffmpeg"), make + QStringList{plain}), 0);
+    {
+        // Every index time halved: seeking by it would land seconds too late.
+        QFile in(indexed), out(lying);
+        ASSERT_TRUE(in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly));
+        QByteArray bytes = in.readAll();
+        qsizetype at = bytes.indexOf(QByteArray("\x00\x05times\x0a", 8));
+        ASSERT_GT(at, 0);
+        at += 8;
+        const auto* p = reinterpret_cast<const uchar*>(bytes.constData());
+        const quint32 count = (quint32(p[at]) << 24) | (p[at + 1] << 16) | (p[at + 2] << 8) | p[at + 3];
+        ASSERT_GE(count, 8u);
+        for (quint32 i = 0; i < count; ++i) {
+            char* v = bytes.data() + at + 4 + 9 * i + 1;
+            quint64 bits = 0;
+            for (int k = 0; k < 8; ++k)
+                bits = (bits << 8) | uchar(v[k]);
+            double t;
+            std::memcpy(&t, &bits, 8);
+            t /= 2;
+            std::memcpy(&bits, &t, 8);
+            for (int k = 7; k >= 0; --k, bits >>= 8)
+                v[k] = char(bits & 0xff);
+        }
+        out.write(bytes);
+    }
+    for (const QString& source : {indexed, plain, lying}) {
+        SCOPED_TRACE(source.toStdString());
+        const QString piece = dir.file(QStringLiteral("piece.flv"));
+        // From 5.5 s: the key frame at 5 s, to 7.5 s.
+        EXPECT_EQ(runProgram(mcd, {"-mc", "1", "-ovc", "copy", "-oac", "copy", "-ss", "5.5", "-endpos", "2", "-o", piece, source}, env), 0);
+        EXPECT_NEAR(testmedia::countVideoFrames(piece), 63, 1);
+        EXPECT_NEAR(testmedia::durationOf(piece), 2.5, 0.15);
+        // The first picture is the key frame, not a later one.
+        const QString first = testmedia::probe(piece, {"-select_streams", "v:0", "-read_intervals", "%+#1", "-show_entries",
+                                                       "packet=flags", "-of", "csv=p=0"});
+        EXPECT_TRUE(first.startsWith(QLatin1Char('K'))) << first.toStdString();
+        QFile::remove(piece);
+    }
 }

@@ -1,0 +1,146 @@
+// A 10 s cut near the start and near the end of an FLV of about 1 GB, with and without a
+// key-frame index, through ~tmpExtMcd.exe against `ffmpeg -ss X -i big.flv -t 10 -c copy`
+// in the same run: wall time and bytes read (rchar of /proc/PID/io, children included).
+// The two files are made once into the build folder. Usage: bench_cut [RUNS].
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+const QString bin = QString::fromUtf8(ZORVO_BIN_DIR);
+const QString ffmpeg = QString::fromUtf8(ZORVO_FFMPEG);
+const QString mediaDir = QString::fromUtf8(ZORVO_BENCH_DIR);
+
+bool runQuiet(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.setStandardInputFile(QProcess::nullDevice());
+    p.setStandardOutputFile(QProcess::nullDevice());
+    p.setStandardErrorFile(QProcess::nullDevice());
+    p.start(program, args);
+    return p.waitForFinished(-1) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+struct Cost {
+    double ms = 0;
+    double mb = 0;
+};
+
+// A shell waits for the command and so collects the reads of it and of every child it
+// waited for; it then prints its own /proc/PID/io.
+Cost measure(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.setStandardInputFile(QProcess::nullDevice());
+    QElapsedTimer t;
+    t.start();
+    p.start(QStringLiteral("/bin/sh"),
+            QStringList{QStringLiteral("-c"), QStringLiteral("\"$0\" \"$@\" >/dev/null 2>&1; cat /proc/$$/io"), program} + args);
+    p.waitForFinished(-1);
+    Cost c;
+    c.ms = t.nsecsElapsed() / 1e6;
+    for (const QByteArray& line : p.readAllStandardOutput().split('\n'))
+        if (line.startsWith("rchar:"))
+            c.mb = line.mid(6).trimmed().toDouble() / 1e6;
+    return c;
+}
+
+Cost median(int rounds, const QString& program, const QStringList& args)
+{
+    std::vector<double> ms, mb;
+    for (int i = 0; i < rounds; ++i) {
+        const Cost c = measure(program, args);
+        ms.push_back(c.ms);
+        mb.push_back(c.mb);
+    }
+    std::sort(ms.begin(), ms.end());
+    std::sort(mb.begin(), mb.end());
+    return {ms[ms.size() / 2], mb[mb.size() / 2]};
+}
+
+double durationOf(const QString& file)
+{
+    QProcess p;
+    p.start(QFileInfo(ffmpeg).absolutePath() + QStringLiteral("/ffprobe"),
+            {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
+             QStringLiteral("format=duration"), QStringLiteral("-of"), QStringLiteral("default=nw=1:nk=1"), file});
+    p.waitForFinished(-1);
+    return p.readAllStandardOutput().trimmed().toDouble();
+}
+
+// 10 s of noisy 720p H.264 with B-frames and AAC, repeated to about 1 GB; the index is
+// written by ffmpeg's FLV muxer on request.
+bool makeFiles(const QString& indexed, const QString& plain)
+{
+    if (QFileInfo(indexed).size() > 0 && QFileInfo(plain).size() > 0)
+        return true;
+    QDir().mkpath(mediaDir);
+    const QString seg = mediaDir + QStringLiteral("/segment.flv");
+    std::printf("making the ~1 GB files once in %s (ffmpeg, a few minutes)...\n", qPrintable(mediaDir));
+    std::fflush(stdout);
+    if (!runQuiet(ffmpeg, {"-nostdin", "-y", "-f", "lavfi", "-i", "testsrc2=size=1280x720:rate=25,noise=alls=12:allf=t",
+                           "-f", "lavfi", "-i", "sine=f=440:sample_rate=44100", "-t", "10", "-c:v", "libx264",
+                           "-preset", "ultrafast", "-bf", "2", "-g", "50", "-qp", "24", "-c:a", "aac", "-b:a", "128k", seg}))
+        return false;
+    const QString list = mediaDir + QStringLiteral("/list.ffconcat");
+    {
+        QFile f(list);
+        if (!f.open(QIODevice::WriteOnly))
+            return false;
+        f.write("ffconcat version 1.0\n");
+        const qint64 segSize = std::max<qint64>(1, QFileInfo(seg).size());
+        const int copies = static_cast<int>(std::max<qint64>(2, (1000LL << 20) / segSize));
+        for (int i = 0; i < copies; ++i)
+            f.write("file 'segment.flv'\n");
+    }
+    const bool ok = runQuiet(ffmpeg, {"-nostdin", "-y", "-f", "concat", "-i", list, "-c", "copy", "-flvflags",
+                                      "add_keyframe_index", indexed})
+        && runQuiet(ffmpeg, {"-nostdin", "-y", "-f", "concat", "-i", list, "-c", "copy", plain});
+    QFile::remove(seg);
+    QFile::remove(list);
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 3;
+    const QString indexed = mediaDir + QStringLiteral("/big-index.flv");
+    const QString plain = mediaDir + QStringLiteral("/big-noindex.flv");
+    if (!makeFiles(indexed, plain)) {
+        std::fputs("could not make the bench files\n", stderr);
+        return 1;
+    }
+    QTemporaryDir work;
+    const QString out = work.filePath(QStringLiteral("cut.flv"));
+    const QString mcd = bin + QStringLiteral("/zorvo_mcd");
+    std::printf("median of %d runs, 10 s cuts; time and bytes read (children included)\n", rounds);
+    std::printf("%-28s %10s %10s   %10s %10s   %6s %6s\n", "file, cut at", "direct ms", "direct MB", "ours ms",
+                "ours MB", "t x", "MB x");
+    for (const QString& file : {indexed, plain}) {
+        const double length = durationOf(file);
+        // Read once so that both commands find the file in the page cache.
+        runQuiet(QStringLiteral("/bin/cat"), {file});
+        for (double at : {10.0, std::max(10.0, length - 20.0)}) {
+            const QString x = QString::number(at, 'f', 0);
+            const Cost direct = median(rounds, ffmpeg, {"-nostdin", "-y", "-ss", x, "-i", file, "-t", "10", "-c", "copy",
+                                                        "-f", "flv", out});
+            const Cost ours = median(rounds, mcd, {"-mc", "1", "-ovc", "copy", "-oac", "copy", "-ss", x, "-endpos", "10",
+                                                   "-o", out, file});
+            const QString what = QFileInfo(file).completeBaseName() + QStringLiteral(" @ ") + x + QStringLiteral(" s");
+            std::printf("%-28s %10.1f %10.2f   %10.1f %10.2f   %6.2f %6.2f\n", qPrintable(what), direct.ms, direct.mb,
+                        ours.ms, ours.mb, ours.ms / direct.ms, direct.mb > 0 ? ours.mb / direct.mb : 0.0);
+        }
+    }
+    return 0;
+}
