@@ -1,5 +1,6 @@
 #include "player/frmMain.h"
 #include "player/frmMain_p.h"
+#include "player/frmCap.h"
 
 using namespace mdlZorvoFLV;
 using namespace frmMainParts;
@@ -21,12 +22,8 @@ public:
     QWidget* workspaceWindow() override { return player_.findChild<frmList*>(); }
     void pausePlayer() override { player_.pausePrFn(); }
     void closeRunFn(const QString& file) override { player_.closeRunFn(file); }
-    void showInBrowser(const QString& file) override
-    {
-        auto* list = player_.findChild<frmList*>();
-        if (list)
-            list->showFile(file);
-    }
+    // The workspace is made when it was never opened: the user asked to see the file.
+    void showInBrowser(const QString& file) override { player_.showInFileList(file); }
     bool doneToFileBrowser() override { return player_.doneToFn() == 1; }
     void playErrorMsg(const QString& file, const QString& headMsg) override { player_.playErrorMsg(file, headMsg); }
 
@@ -120,6 +117,11 @@ void frmMain::buildMenus()
     mnuPlayLast = file->addAction(QStringLiteral("开启上次档案"), this, &frmMain::mnuPlayLast_Click);
     mnuPlayLast->setEnabled(false);
     file->addSeparator();
+    mnuSaveFile = file->addAction(QStringLiteral("另存目前档案"), this, &frmMain::mnuSaveFile_Click);
+    mnuSaveFile->setEnabled(false);
+    mnuSaveCap = file->addAction(QStringLiteral("另存画面　　　　　Home"), this, &frmMain::mnuSaveCap_Click);
+    mnuSaveCap->setEnabled(false);
+    file->addSeparator();
     mnuAddToList = file->addMenu(QStringLiteral("加入目前档案到"));
     {
         const QString names[3] = {QStringLiteral("播放清单一"), QStringLiteral("播放清单二"), QStringLiteral("合并清单")};
@@ -133,7 +135,7 @@ void frmMain::buildMenus()
         mnuAutoAddMark->setCheckable(true);
     }
     mnuAddToList->setEnabled(false);
-    mnuExplorer = file->addAction(QStringLiteral("前往档案总管"), this, [this] { showInExplorer(mci_.FileName()); });
+    mnuExplorer = file->addAction(QStringLiteral("前往档案总管"), this, &frmMain::mnuExplorer_Click);
     mnuExplorer->setEnabled(false);
     file->addSeparator();
     file->addAction(QStringLiteral("立即储存设定"), this, &frmMain::mnuSaveNow_Click);
@@ -192,8 +194,24 @@ void frmMain::buildMenus()
     mnuStartList->setCheckable(true);
 
     QMenu* work = menuBar()->addMenu(QStringLiteral("工作区"));
-    work->addAction(QStringLiteral("前往播放清单　　　F1"), this, [this] { Form_KeyDown(112, 0); });
-    work->addAction(QStringLiteral("前往档案列表　　F3"), this, [this] { Form_KeyDown(114, 0); });
+    mnuList = work->addAction(QStringLiteral("前往播放清单　　　F1"), this, &frmMain::mnuList_Click);
+    work->addAction(mnuRngEdit);
+    mnuMyExplorer = work->addAction(QStringLiteral("前往档案列表　　F3"), this, &frmMain::mnuMyExplorer_Click);
+    mnuSaveDir = work->addAction(QStringLiteral("设定存取目录 ...."), this, &frmMain::mnuSaveDir_Click);
+    work->addSeparator();
+    mnuMediaJoin = work->addAction(QStringLiteral("合并功能"), this, &frmMain::mnuMediaJoin_Click);
+    mnuMediaSplit = work->addAction(QStringLiteral("切割功能"), this, &frmMain::mnuMediaSplit_Click);
+    mnuMediaSnap = work->addAction(QStringLiteral("截图功能"), this, &frmMain::mnuMediaSnap_Click);
+    mnuMediaFix = work->addAction(QStringLiteral("修复功能"), this, &frmMain::mnuMediaFix_Click);
+    work->addSeparator();
+    QMenu* mov = work->addMenu(QStringLiteral("FLV <----> 影片"));
+    QMenu* muc = work->addMenu(QStringLiteral("FLV <----> 音乐"));
+    const QString movNames[2] = {QStringLiteral("FLV 转影片"), QStringLiteral("影片转 FLV")};
+    const QString mucNames[2] = {QStringLiteral("FLV 转音乐"), QStringLiteral("音乐转 FLV")};
+    for (int i = 0; i < 2; ++i) {
+        mnuFLV2Mov[i] = mov->addAction(movNames[i], this, [this, i] { mnuFLV2Mov_Click(i); });
+        mnuFLV2Muc[i] = muc->addAction(mucNames[i], this, [this, i] { mnuFLV2Muc_Click(i); });
+    }
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("说明"));
     auto openHelp = [this](const QString& name) {
@@ -452,6 +470,7 @@ void frmMain::applySettings(const settings::Loaded& loaded)
     listPlayMode = s.playSetting;
     mnuToListEnd->setChecked(s.toListEnd);
     mnuAutoAddMark->setChecked(s.autoAddMark);
+    frmCap::capRect = s.capPos;
 }
 
 settings::Settings frmMain::currentSettings() const
@@ -474,6 +493,7 @@ settings::Settings frmMain::currentSettings() const
     s.playSetting = listPlayMode;
     s.toListEnd = mnuToListEnd->isChecked();
     s.autoAddMark = mnuAutoAddMark->isChecked();
+    s.capPos = cap_ && cap_->isVisible() ? cap_->pos() * twipsPerPixel : frmCap::capRect;
     if (list_) {
         settings::ListStore unused;
         list_->collectSettings(s, unused);
@@ -528,6 +548,8 @@ void frmMain::closeEvent(QCloseEvent* event)
     if (capMci_)
         capMci_->closeMCI(captureAlias);
     dealMyResource(QStringLiteral("All"), false);
+    if (cap_)
+        cap_->close(); // it remembers its place
     if (saveOnExit_)
         settings::saveSettingsFiles(settingsFolder_, currentSettings(), currentLists());
     if (list_) {

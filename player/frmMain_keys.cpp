@@ -11,8 +11,11 @@ int frmMain::keyCodeOf(const QKeyEvent* event) const
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter: return 13;
-    case Qt::Key_BracketLeft: return 219;
-    case Qt::Key_BracketRight: return 221;
+    // The key, not the character: with Shift held the same keys give "{" and "}".
+    case Qt::Key_BracketLeft:
+    case Qt::Key_BraceLeft: return 219;
+    case Qt::Key_BracketRight:
+    case Qt::Key_BraceRight: return 221;
     case Qt::Key_Home: return 36;
     case Qt::Key_Escape: return 27;
     case Qt::Key_F1: return 112;
@@ -53,15 +56,13 @@ void frmMain::Form_KeyDown(int KeyCode, int Shift)
         mnuScnFull_Click();
         break;
     case 112:
-        if (frmList* w = workspace(true))
-            w->changeToTab(0, -1, true);
+        mnuList_Click();
         break;
     case 113:
         mnuRngEdit_Click();
         break;
     case 114:
-        if (frmList* w = workspace(true))
-            w->changeToTab(1, 1, true);
+        mnuMyExplorer_Click();
         break;
     case 46:
         if (mbStop->State() < 2)

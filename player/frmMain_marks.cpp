@@ -293,10 +293,9 @@ void frmMain::picRS_DblClick(int Index)
     } else if (answer == ui::No) {
         mci_.rngCancel();
         shareBnStop(true, false, true, false);
+        // Deleting a mark here is no edit: it asks nothing more and leaves the list play
+        // mode alone.
         deleteMark(Index);
-        // A mark the user deletes is an edit like one made.
-        if (!marks_.isEmpty())
-            marksEdited_ = true;
         showMarksTotal();
     }
     colourMarkBoxes(markGreen);

@@ -300,10 +300,13 @@ TEST_F(MarksWindow, DoubleClickPlaysOrDeletesOneMark)
     EXPECT_TRUE(anyIn(seen, 250, 301));
     EXPECT_LE(*std::max_element(seen.begin(), seen.end()), 330) << "the mark after it does not follow";
 
-    // No deletes it; the later marks move down and are renumbered.
+    // No deletes it; the later marks move down and are renumbered. Deleting is no edit:
+    // opening another file asks nothing.
     yes.then(ui::No);
     window->picRS_DblClick(0);
     ASSERT_EQ(marks().count(), 2);
+    EXPECT_FALSE(window->marksEdited());
+    EXPECT_FALSE(window->checkDealRng());
     EXPECT_EQ(marks().at(0).start, 250);
     EXPECT_TRUE(window->markBox(0)->toolTip().startsWith(QStringLiteral("标记区段 1：")));
     EXPECT_TRUE(window->markBox(1)->toolTip().startsWith(QStringLiteral("标记区段 2：")));
@@ -378,10 +381,15 @@ TEST_F(MarksWindow, EditedMarksTurnListPlayToASingleFile)
 {
     listPlayMode = 2;
     play(testmedia::path(testmedia::LongFlv));
+    // The bracket keys set the marks, with Shift held too (they give braces then).
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     ASSERT_NO_FATAL_FAILURE(pauseAt(100));
-    window->Form_KeyDown(219, 0);
+    QTest::keyClick(window.get(), Qt::Key_BraceLeft, Qt::ShiftModifier);
     ASSERT_NO_FATAL_FAILURE(pauseAt(200));
-    window->Form_KeyDown(221, 0);
+    QTest::keyClick(window.get(), Qt::Key_BraceRight, Qt::ShiftModifier);
+    ASSERT_EQ(marks().count(), 1);
+    EXPECT_EQ(marks().at(0).start, 100);
     ASSERT_TRUE(window->marksEdited());
 
     answers.then(ui::Yes).then(ui::Ok);
