@@ -242,9 +242,13 @@ void frmMain::playMarks(bool fromStop, int Index)
         QCoreApplication::processEvents();
         ui::msgBox(QStringLiteral("由于你针对目前的档案进行了标记编辑\r\n清单播放模式将改为“单次播放档案”"), ui::OkOnly,
                    markOpenTitle(), this);
-        // The list play mode is the workspace's; single-file play is mode 0.
-        listPlayMode = 0;
-        fncEbCheck();
+        // The list play mode is the workspace's menu; single-file play is its item 0.
+        if (frmList* w = workspace(false)) {
+            w->mnuPlaySetting_Click(0);
+        } else {
+            listPlayMode = 0;
+            fncEbCheck();
+        }
     }
     if (Index == -1)
         return;

@@ -391,6 +391,10 @@ TEST_F(MarksWindow, EditedMarksTurnListPlayToASingleFile)
     ASSERT_EQ(marks().count(), 1);
     EXPECT_EQ(marks().at(0).start, 100);
     ASSERT_TRUE(window->marksEdited());
+    window->Form_KeyDown(112, 0); // the workspace, whose menu shows the mode
+    frmList* list = window->findChild<frmList*>();
+    ASSERT_NE(list, nullptr);
+    list->mnuPlaySetting_Click(2);
 
     answers.then(ui::Yes).then(ui::Ok);
     window->picRS_DblClick(0);
@@ -399,6 +403,7 @@ TEST_F(MarksWindow, EditedMarksTurnListPlayToASingleFile)
               QStringLiteral("由于你针对目前的档案进行了标记编辑\r\n清单播放模式将改为“单次播放档案”"));
     EXPECT_EQ(ui::shownBoxes()[1].title, notice);
     EXPECT_EQ(listPlayMode, 0);
+    EXPECT_TRUE(list->mnuPlaySetting[0]->isChecked());
     EXPECT_EQ(window->mci().rngStart(), 100) << "and the mark plays";
 }
 
