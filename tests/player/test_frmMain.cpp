@@ -652,10 +652,6 @@ TEST_F(PlayerWindow, F3AndThePageCommandsBringTheirPagesForward)
         p.command->trigger();
         EXPECT_EQ(list->viewKind, p.viewKind) << p.command->text().toStdString();
     }
-    list->changeToTab(0, 1, false);
-    window->mnuMediaFix->trigger();
-    window->Form_KeyDown(112, 0); // F1: the playlist shown last
-    EXPECT_EQ(list->viewKind, 1);
 
     // F3 with no file: the page; with a file: its folder with the file selected (the name
     // found whatever its letter case), and the settings hold both.
@@ -675,15 +671,6 @@ TEST_F(PlayerWindow, F3AndThePageCommandsBringTheirPagesForward)
     list->Fn1->setCurrentRow(-1);
     window->showInFileList(cjk.absolutePath() + QStringLiteral("/测试 片段.FLV"));
     EXPECT_EQ(list->Fn1->currentRow(), row);
-}
-
-TEST_F(PlayerWindow, TheFileManagerCommandOpensTheFolderWhenNoFileManagerAnswers)
-{
-    OpenedFiles opened;
-    play(testmedia::Flv1Mp3);
-    window->mnuExplorer_Click();
-    EXPECT_EQ(opened.files, QStringList({QFileInfo(testmedia::path(testmedia::Flv1Mp3)).absolutePath()}));
-    EXPECT_TRUE(ui::shownBoxes().empty());
 }
 
 #include "test_frmMain.moc"
