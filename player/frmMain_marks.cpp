@@ -357,7 +357,7 @@ void frmMain::saveMarkedRanges(int mode)
             src.ranges.push_back({sSec, eSec});
     }
     // One default save folder for every tool: the workspace's once it exists.
-    mdlSaveRng::saveMarkedRanges(toolHost(), this, mode, src, list_ ? list_->saveFolder : loaded_.settings.saveDir);
+    mdlSaveRng::saveMarkedRanges(toolHost(), this, mode, src, saveFolderRef());
 }
 
 QString frmMain::currentItemString(bool noMarks)
