@@ -631,6 +631,17 @@ TEST_F(PlayerWindow, HomeShowsTheCurrentFrameAtTheVideoAreasSizeAndSavesItAsBmp)
     EXPECT_EQ(window->currentSettings().capPos, at * 15);
 }
 
+TEST_F(PlayerWindow, AWorkspaceFirstOpenedWhileAFilePlaysShowsTheRightStopButtons)
+{
+    listPlayMode = 2;
+    play(testmedia::LongFlv); // a single file: it can be stopped, but there is no list play
+    window->Form_KeyDown(112, 0);
+    frmList* list = window->findChild<frmList*>();
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->mbStop->State(), 0);
+    EXPECT_EQ(list->mbStopLoop->State(), 3);
+}
+
 TEST_F(PlayerWindow, F3AndThePageCommandsBringTheirPagesForward)
 {
     // A tool's report shows its file in the file list even when the workspace was never
