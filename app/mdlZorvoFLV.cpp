@@ -5,8 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
-#include <QDBusInterface>
-#include <QDBusReply>
+#include <QDBusMessage>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFrame>
@@ -259,22 +258,20 @@ void shellOpen(const QString& target)
     QDesktopServices::openUrl(url);
 }
 
-void showInExplorer(const QString& path)
+bool showInExplorer(const QString& path)
 {
     const QString abs = QFileInfo(path).absoluteFilePath();
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (bus.isConnected()) {
-        QDBusInterface fm(QStringLiteral("org.freedesktop.FileManager1"),
-                          QStringLiteral("/org/freedesktop/FileManager1"),
-                          QStringLiteral("org.freedesktop.FileManager1"), bus);
-        if (fm.isValid()) {
-            const QDBusMessage reply = fm.call(QStringLiteral("ShowItems"),
-                                               QStringList{QUrl::fromLocalFile(abs).toString()}, QString());
-            if (reply.type() == QDBusMessage::ReplyMessage)
-                return;
-        }
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
+            QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
+        call << QStringList{QUrl::fromLocalFile(abs).toString()} << QString();
+        const QDBusMessage reply = bus.call(call, QDBus::BlockWithGui, 5000);
+        if (reply.type() == QDBusMessage::ReplyMessage)
+            return true;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(abs).absolutePath()));
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(abs).absolutePath()));
 }
 
 void drawEdgeBox(QWidget* box, int edge)
@@ -331,6 +328,8 @@ QString twoDigits(long long n)
 
 } // namespace
 
+double cutToHundredths(double seconds) { return std::floor((seconds + 0.004) * 100.0) / 100.0; }
+
 QString formatTimeText(float& seconds, int mode, int decimals, int& parts)
 {
     // The value is kept in single precision, but the arithmetic runs in double: in single
@@ -338,7 +337,7 @@ QString formatTimeText(float& seconds, int mode, int decimals, int& parts)
     // A length the device could not tell (infinite or no number) shows as 0.
     if (!std::isfinite(seconds))
         seconds = 0.0f;
-    seconds = static_cast<float>(std::floor((static_cast<double>(seconds) + 0.004) * 100.0) / 100.0);
+    seconds = static_cast<float>(cutToHundredths(seconds));
     const double secs = seconds;
     const bool twoDigitSeconds = mode >= 2;
 

@@ -72,13 +72,16 @@ bool hasMoreTypesMarker();
 void setTopmost(QWidget* window, bool onTop);
 void shellOpen(const QString& target);
 // Opens the file manager with the file selected (org.freedesktop.FileManager1), or the
-// file's folder when no file manager answers.
-void showInExplorer(const QString& path);
+// file's folder when no file manager answers; false when even the folder did not open.
+bool showInExplorer(const QString& path);
 // Gives a framed widget a 3-D edge around its whole area: raised for the raised edge
 // styles (the outer or inner raised bit, 1 or 4, without a sunken one), sunken otherwise.
 void drawEdgeBox(QWidget* box, int edge);
 
 // ---- Time text -----------------------------------------------------------------------
+
+// Seconds cut to hundredths as the time texts show them: floor((s + 0.004) x 100) / 100.
+double cutToHundredths(double seconds);
 
 // Time text of a number of seconds. seconds is cut to hundredths (after a nudge of
 // 0.004) and written back; parts receives how many fields the text has.

@@ -38,6 +38,10 @@ MarkTimes rsFormat(const Mark& mark, int mode, double preAdd, double lastAdd, co
     if (t.eSec > timing.totalSeconds)
         t.eSec = timing.totalSeconds;
     t.length = mdlZorvoFLV::formatTimeText(mark.length * spf, mode, 2);
+    // The seconds handed on (to the cuts) are the ones the texts show, cut to hundredths,
+    // not rounded: an end rounded up could cut a whole second more.
+    t.sSec = mdlZorvoFLV::cutToHundredths(t.sSec);
+    t.eSec = mdlZorvoFLV::cutToHundredths(t.eSec);
     t.sTime = mdlZorvoFLV::formatTimeText(t.sSec, mode, 2);
     t.eTime = mdlZorvoFLV::formatTimeText(t.eSec, mode, 2);
     return t;

@@ -3,6 +3,10 @@
 #include "app/FileObject.h"
 #include "app/Numbers.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
 #include <algorithm>
 #include <cmath>
 
@@ -181,6 +185,42 @@ int frameAtTrackX(double x, double hsbScale)
 int clampToTrack(double pos, int trackLeft, int trackWidth)
 {
     return std::clamp(roundToInt32(pos), trackLeft, trackLeft + trackWidth);
+}
+
+QString saveFileFilter(const QString& ext)
+{
+    const QString desc =
+        ext == QLatin1String("plt") ? QStringLiteral("预设清单档") : ext.toUpper() + QStringLiteral(" 档案格式");
+    return desc + QStringLiteral("(*.") + ext + QStringLiteral(")|*.") + ext;
+}
+
+bool copyFileSafely(const QString& source, const QString& target)
+{
+    const QFileInfo src(source);
+    if (!src.isFile())
+        return false;
+    // Copying a file onto itself would lose it: it is already there.
+    if (QFileInfo(target).canonicalFilePath() == src.canonicalFilePath())
+        return true;
+    QFile in(source);
+    QSaveFile out(target);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
+        return false;
+    QByteArray buffer(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const qint64 n = in.read(buffer.data(), buffer.size());
+        if (n < 0) {
+            out.cancelWriting();
+            break;
+        }
+        if (n == 0)
+            break;
+        if (out.write(buffer.constData(), n) != n) {
+            out.cancelWriting();
+            break;
+        }
+    }
+    return out.commit();
 }
 
 } // namespace playerLogic

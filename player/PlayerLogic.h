@@ -84,4 +84,14 @@ int frameAtTrackX(double x, double hsbScale);
 // A drag position of the thumb kept on the track.
 int clampToTrack(double pos, int trackLeft, int trackWidth);
 
+// ---- Saving a copy -----------------------------------------------------------------------
+
+// The save dialog's filter for a copy of a file with extension ext (lower case):
+// "FLV 档案格式(*.flv)|*.flv", or "预设清单档(*.plt)|*.plt" for a playlist file.
+QString saveFileFilter(const QString& ext);
+// Copies source to target through a temporary file beside target that replaces it only
+// when complete; false, with target untouched, when anything fails. A copy onto the
+// source itself succeeds without touching it.
+bool copyFileSafely(const QString& source, const QString& target);
+
 } // namespace playerLogic

@@ -2,6 +2,7 @@
 // The player window: it opens and plays one file at a time in the media device
 // "Zorvo.FLV", polls it, and carries the transport, the seek bar, the volume and the
 // application's menus.
+#include <QImage>
 #include <QMainWindow>
 #include <QPointer>
 #include <QTimer>
@@ -19,6 +20,7 @@ class QLabel;
 class QMenu;
 class QAction;
 class QFrame;
+class frmCap;
 class frmList;
 
 namespace ui {
@@ -134,6 +136,34 @@ public:
     QWidget* markBox(int n) const;
     int markBoxCount() const { return static_cast<int>(picRS.size()); }
 
+    // ---- Files and pages ----------------------------------------------------------------
+    // A copy of fn where the user chooses; the dialog belongs to the workspace when
+    // fromList.
+    void saveFile(const QString& fn, bool fromList);
+    void mnuSaveFile_Click();
+    // The snapshot of the video area, shown in the snapshot window.
+    void mnuSaveCap_Click();
+    void mnuExplorer_Click();
+    void mnuMyExplorer_Click();
+    void mnuSaveDir_Click();
+    // The commands that only bring a page of the workspace forward.
+    void mnuList_Click();
+    void mnuMediaJoin_Click();
+    void mnuMediaSplit_Click();
+    void mnuMediaSnap_Click();
+    void mnuMediaFix_Click();
+    void mnuFLV2Mov_Click(int Index);
+    void mnuFLV2Muc_Click(int Index);
+    // Points the workspace's file list at a file (the workspace is made when needed).
+    void showInFileList(const QString& path);
+    // The picture of the video area as the user sees it: the current frame at the size
+    // and place it is shown, black around it.
+    QImage videoAreaPicture() const;
+    frmCap* capWindow() const;
+    // The folder every tool saves into: the workspace's, or the one read at start-up
+    // while the workspace has not been made.
+    QString& saveFolderRef();
+
     // ---- Sizing ---------------------------------------------------------------------------
     void myPutSize(bool isMainSetting);
     void mnuKeepWH_Click();
@@ -175,6 +205,15 @@ public:
     QAction* mnuSaveCap = nullptr;
     QAction* mnuSaveFile = nullptr;
     QAction* mnuExplorer = nullptr;
+    QAction* mnuList = nullptr;
+    QAction* mnuMyExplorer = nullptr;
+    QAction* mnuSaveDir = nullptr;
+    QAction* mnuMediaJoin = nullptr;
+    QAction* mnuMediaSplit = nullptr;
+    QAction* mnuMediaSnap = nullptr;
+    QAction* mnuMediaFix = nullptr;
+    std::array<QAction*, 2> mnuFLV2Mov{};
+    std::array<QAction*, 2> mnuFLV2Muc{};
     std::array<QAction*, 5> mnuFB{};
     std::array<QAction*, 2> mnuRngPlay{};
     QAction* mnuRngEdit = nullptr;
@@ -227,6 +266,8 @@ private:
     void placeVolumeKnob();
     bool isDraggingThumb() const;
     frmList* workspace(bool create);
+    // changeToTab on the workspace, made when needed.
+    void showPage(int area, int tab, bool focusSwitch);
     int keyCodeOf(const QKeyEvent* event) const;
     void setMark(int startFrame, int endFrame);
     bool stretchOpenMark(bool closing, int frame);
@@ -295,4 +336,5 @@ private:
     QTimer tmrCheck;
     QTimer tmrStart;
     QPointer<frmList> list_;
+    QPointer<frmCap> cap_;
 };

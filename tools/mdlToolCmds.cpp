@@ -2,6 +2,7 @@
 
 #include "app/FileObject.h"
 #include "app/Numbers.h"
+#include "app/mdlZorvoFLV.h"
 #include "tools/mdlGetCmdOutput.h"
 
 #include <algorithm>
@@ -168,7 +169,7 @@ QString joinPiecesInto(const QString& mencoder, const QString& target, const QSt
 
 int markJobCount(bool split, int marks) { return split || marks <= 1 ? marks : marks + 1; }
 
-double roundHundredths(double seconds) { return std::floor((seconds + 0.004) * 100.0) / 100.0; }
+double roundHundredths(double seconds) { return mdlZorvoFLV::cutToHundredths(seconds); }
 
 SplitPlan planSplit(int option, double totalSeconds, qint64 fileBytes, const QString& number, const QString& from,
                     const QString& to)

@@ -8,16 +8,12 @@
 #include "ui/MsgBox.h"
 
 #include <QCoreApplication>
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDesktopServices>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTimer>
-#include <QUrl>
 #include <QWidget>
 
 
@@ -171,20 +167,12 @@ QString doneMessage(bool isBreak, float useTime)
     return text;
 }
 
-void showInFileManager(const QString& file)
+void showInFileManager(const QString& file, QWidget* parent)
 {
-    const QString absolute = QFileInfo(file).absoluteFilePath();
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (bus.isConnected()) {
-        QDBusMessage call = QDBusMessage::createMethodCall(
-            QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
-            QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
-        call << QStringList{QUrl::fromLocalFile(absolute).toString()} << QString();
-        const QDBusMessage reply = bus.call(call, QDBus::BlockWithGui, 5000);
-        if (reply.type() == QDBusMessage::ReplyMessage)
-            return;
-    }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(absolute).absolutePath()));
+    if (mdlZorvoFLV::showInExplorer(file))
+        return;
+    ui::msgBox(QStringLiteral("无法开启档案总管，请自行前往：\r\n") + QFileInfo(file).absolutePath(), ui::OkOnly,
+               ui::errorTitle, parent);
 }
 
 void doneAfterSave(ToolHost& host, const QString& outputFile, bool isForce, float useTime, bool isBreak)
@@ -203,7 +191,7 @@ void doneAfterSave(ToolHost& host, const QString& outputFile, bool isForce, floa
     if (host.doneToFileBrowser())
         host.showInBrowser(outputFile);
     else
-        showInFileManager(outputFile);
+        showInFileManager(outputFile, host.playerWindow());
 }
 
 } // namespace mdlTools

@@ -39,8 +39,9 @@ QString secondsText(float seconds);
 // The closing report of a job that made outputFile.
 void doneAfterSave(ToolHost& host, const QString& outputFile, bool isForce, float useTime, bool isBreak);
 
-// The file manager with the file selected (org.freedesktop.FileManager1), else its folder.
-void showInFileManager(const QString& file);
+// The file manager with the file selected (org.freedesktop.FileManager1), else its
+// folder; says so when neither opens.
+void showInFileManager(const QString& file, QWidget* parent = nullptr);
 
 // The hidden-window mark: 0 nothing hidden, 1 the player, 2 the workspace.
 int hiddenWindowMark();

@@ -2,9 +2,13 @@
 
 #include "ui/MsgBox.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QStandardPaths>
 
 namespace ui {
 
@@ -40,7 +44,54 @@ QString lowerExtension(const QString& path)
     return dot < 0 ? QString() : name.mid(dot + 1).toLower();
 }
 
+void splitTitle(const QString& title, QString& caption, QString& rest)
+{
+    QString t = title;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    const qsizetype nl = t.indexOf(u'\n');
+    caption = nl < 0 ? t : t.left(nl);
+    rest = nl < 0 ? QString() : t.mid(nl + 1);
+}
+
+QString startFolder()
+{
+    const QString current = QDir::currentPath();
+    const QString own = QFileInfo(QCoreApplication::applicationDirPath()).canonicalFilePath();
+    if (own.isEmpty() || QFileInfo(current).canonicalFilePath() != own)
+        return current;
+    const QString videos = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
+    if (!videos.isEmpty() && QFileInfo(videos).isDir())
+        return videos;
+    return QDir::homePath();
+}
+
 namespace {
+
+// A title of several lines: the window caption cannot show line breaks, so the lines
+// after the first go into a label above the dialog's own controls.
+void addTitleLabel(QFileDialog& dialog, const QString& lines)
+{
+    auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+    if (!grid)
+        return;
+    struct Placed {
+        QLayoutItem* item;
+        int row, column, rowSpan, columnSpan;
+    };
+    std::vector<Placed> placed;
+    while (grid->count() > 0) {
+        Placed p{};
+        grid->getItemPosition(0, &p.row, &p.column, &p.rowSpan, &p.columnSpan);
+        p.item = grid->takeAt(0);
+        placed.push_back(p);
+    }
+    auto* label = new QLabel(lines, &dialog);
+    label->setObjectName(QStringLiteral("lblDialogTitle"));
+    label->setWordWrap(true);
+    grid->addWidget(label, 0, 0, 1, std::max(1, grid->columnCount()));
+    for (const Placed& p : placed)
+        grid->addItem(p.item, p.row + 1, p.column, p.rowSpan, p.columnSpan);
+}
 
 // Qt's own dialog refuses a typed name that does not exist with an English message; this
 // one says it in the program's language, through the message boxes of the program.
@@ -115,8 +166,9 @@ CommDialog::Choice CommDialog::runFileDialog(int kind, int flags)
         if (hasAnswerer()) {
             Shown shown;
             shown.kind = Shown::File;
+            QString rest;
             shown.text = DialogTitle;
-            shown.title = DialogTitle;
+            splitTitle(DialogTitle, shown.title, rest);
             shown.style = kind;
             shown.defaultText = prefill;
             shown.filter = filter_;
@@ -132,7 +184,13 @@ CommDialog::Choice CommDialog::runFileDialog(int kind, int flags)
                 && QFileInfo(c.files[0]).suffix().isEmpty())
                 c.files[0] += QLatin1Char('.') + QString(DefaultExt).remove(QLatin1Char('.'));
         } else {
-            FileDialog dialog(hwndOwner, DialogTitle, InitDir);
+            QString caption, rest;
+            splitTitle(DialogTitle, caption, rest);
+            FileDialog dialog(hwndOwner, caption, InitDir);
+            if (!rest.isEmpty()) {
+                dialog.setOption(QFileDialog::DontUseNativeDialog);
+                addTitleLabel(dialog, rest);
+            }
             switch (kind) {
             case ChooseDir:
                 dialog.setFileMode(QFileDialog::Directory);
@@ -191,7 +249,10 @@ CommDialog::Choice CommDialog::runFileDialog(int kind, int flags)
             && QFileInfo::exists(c.files[0])) {
             const QString question = QFileInfo(c.files[0]).fileName()
                                      + QStringLiteral(" 已存在。\n要替换它吗？");
-            const QString title = DialogTitle.isEmpty() ? QStringLiteral("另存为") : DialogTitle;
+            QString title, rest;
+            splitTitle(DialogTitle, title, rest);
+            if (title.isEmpty())
+                title = QStringLiteral("另存为");
             if (msgBox(question, YesNo + Exclamation, title, hwndOwner) != Yes) {
                 prefill = c.files[0]; // back to the dialog, as the system dialog does
                 continue;
@@ -204,7 +265,7 @@ CommDialog::Choice CommDialog::runFileDialog(int kind, int flags)
 QString CommDialog::ShowOpen(bool then_NoUse_InitDir, bool isMultiSelect)
 {
     if (InitDir.isEmpty())
-        InitDir = QDir::currentPath();
+        InitDir = startFolder();
     FilterIndex();
     int flags = FlagsOpen;
     if (isMultiSelect)
@@ -234,7 +295,7 @@ QString CommDialog::ShowOpen(bool then_NoUse_InitDir, bool isMultiSelect)
 QString CommDialog::ShowSave(bool then_NoUse_InitDir)
 {
     if (InitDir.isEmpty())
-        InitDir = QDir::currentPath();
+        InitDir = startFolder();
     FilterIndex();
     const Choice c = runFileDialog(SaveFile, FlagsSave);
     if (!c.chosen) {
@@ -251,7 +312,7 @@ QString CommDialog::ShowSave(bool then_NoUse_InitDir)
 QString CommDialog::ShowDir(bool then_NoUse_InitDir)
 {
     if (InitDir.isEmpty())
-        InitDir = QDir::currentPath();
+        InitDir = startFolder();
     const Choice c = runFileDialog(ChooseDir, FlagsDir);
     if (!c.chosen || c.files[0].isEmpty()) {
         DirName.clear();

@@ -29,6 +29,14 @@ QStringList qtNameFilters(const QString& filter);
 // Lower-cased extension of a path's name part, without the dot; empty when none.
 QString lowerExtension(const QString& path);
 
+// A dialog title of several lines: the first is the window caption, the rest (joined by
+// "\n") is shown inside the dialog.
+void splitTitle(const QString& title, QString& caption, QString& rest);
+// Where a dialog starts when no folder is set: the process's current folder, except when
+// that is the program's own folder ("*.flv" there would offer the program file "Zorvo.FLV"
+// as a video): then the desktop's Videos folder, else home.
+QString startFolder();
+
 class CommDialog {
 public:
     static CommDialog& shared();

@@ -845,41 +845,11 @@ void frmList::mbSave_Click(int Index)
     deleteFileQuiet(temp, true);
 }
 
-// A copy of a file where the user chooses; the report that follows offers to show it.
+// A copy of a file where the user chooses; the player owns the command.
 void frmList::saveFile(const QString& fn)
 {
-    if (fn.isEmpty())
-        return;
-    const QString ext = FileObject::instance().GetExtensionName(fn).toLower();
-    ui::CommDialog& dialog = ui::CommDialog::shared();
-    dialog.hwndOwner = this;
-    dialog.setFilter((ext == QLatin1String("plt") ? QStringLiteral("预设清单档") : ext.toUpper() + QStringLiteral(" 档案格式"))
-                     + QStringLiteral("(*.") + ext + QStringLiteral(")|*.") + ext);
-    dialog.setFilterIndex(1);
-    dialog.FileName.clear();
-    dialog.DefaultExt = u'.' + ext;
-    const QString target = dialog.ShowSave();
-    if (target.isEmpty())
-        return;
-    bool ok = true;
-    // Copying a file onto itself would lose it: it is already there.
-    if (QFileInfo(target).canonicalFilePath() != QFileInfo(fn).canonicalFilePath()) {
-        const QString part = target + QStringLiteral(".part~");
-        QFile::remove(part);
-        ok = QFile::copy(fn, part);
-        if (ok && QFileInfo::exists(target))
-            ok = QFile::remove(target);
-        if (ok)
-            ok = QFile::rename(part, target);
-        if (!ok)
-            QFile::remove(part);
-    }
-    if (!ok) {
-        ui::msgBox(QStringLiteral("出现错误，无法成功储存档案！"), ui::OkOnly, ui::errorTitle, this);
-        return;
-    }
     if (frmMain* player = frmMain::instance())
-        player->doneAfterSave(target, false, 0, false);
+        player->saveFile(fn, true);
 }
 
 void frmList::mbToFile_Click()
@@ -1112,6 +1082,17 @@ void frmList::showFile(const QString& file)
     if (!rows.isEmpty())
         Fn1->setCurrentItem(rows.first());
     changeToTab(1, 1, true);
+}
+
+void frmList::showInFileBrowser(const QString& path)
+{
+    const QFileInfo fi(path);
+    listFolder(upperDriveLetter(fi.absolutePath()));
+    // The name as the list shows it may differ in letter case.
+    const QList<QListWidgetItem*> rows = Fn1->findItems(fi.fileName(), Qt::MatchFixedString);
+    if (!rows.isEmpty())
+        Fn1->setCurrentItem(rows.first());
+    changeToTab(1, 1, false);
 }
 
 void frmList::listFolder(const QString& folder)

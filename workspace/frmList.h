@@ -59,6 +59,9 @@ public:
 
     // Points the file browser list at a file: its folder, the file selected.
     void showFile(const QString& file);
+    // The same for the player and the tools: the file list page comes forward without
+    // taking the focus, and the file is found whatever the letter case of its name.
+    void showInFileBrowser(const QString& path);
 
     // Recomposes the shown playlist in the current line format; lays the active list out.
     void reformatShownPlaylist();

@@ -10,6 +10,7 @@
 #include "media/MainVol.h"
 #include "media/MciSend.h"
 #include "player/PlayerLogic.h"
+#include "player/frmCap.h"
 #include "player/frmMain.h"
 #include "tools/frmBuzy.h"
 #include "tools/mdlTools.h"
@@ -19,6 +20,7 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
@@ -572,6 +574,114 @@ TEST_F(PlayerWindow, ToolJobCoversThePlayerAndBringsTheWorkspaceBack)
     window->doneAfterSave(made, false, 12.345f, false);
     ASSERT_EQ(ui::shownBoxes().size(), 1u);
     EXPECT_TRUE(ui::shownBoxes()[0].text.contains(QStringLiteral("总共使用的时间有 12.35 秒")));
+}
+
+TEST_F(PlayerWindow, ACopyOfTheOpenFileIsSavedOrTheFailureSaid)
+{
+    play(testmedia::Flv1Mp3);
+    const QString target = folder.file(QStringLiteral("copy.flv"));
+    answers.thenFile(target).then(ui::Cancel); // the save dialog, then the closing report
+    window->mnuSaveFile_Click();
+    ASSERT_EQ(ui::shownBoxes().size(), 2u);
+    EXPECT_EQ(ui::shownBoxes()[0].filter, QStringLiteral("FLV 档案格式(*.flv)|*.flv"));
+    EXPECT_EQ(QFileInfo(target).size(), QFileInfo(testmedia::path(testmedia::Flv1Mp3)).size());
+
+    // A target that cannot be written: the message, and nothing left behind.
+    ui::clearShownBoxes();
+    answers.thenFile(folder.file(QStringLiteral("gone/copy.flv"))).then(ui::Ok);
+    window->mnuSaveFile_Click();
+    ASSERT_EQ(ui::shownBoxes().size(), 2u);
+    EXPECT_EQ(ui::shownBoxes()[1].text, QStringLiteral("出现错误，无法成功储存档案！"));
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList({QStringLiteral("copy.flv")}));
+}
+
+TEST_F(PlayerWindow, HomeShowsTheCurrentFrameAtTheVideoAreasSizeAndSavesItAsBmp)
+{
+    play(testmedia::Flv1Mp3);
+    ASSERT_NO_FATAL_FAILURE(pauseAt(50));
+    window->Form_KeyDown(36, 0);
+    frmCap* cap = window->capWindow();
+    ASSERT_TRUE(cap && cap->isVisible());
+    const QImage picture = cap->picture();
+    ASSERT_EQ(picture.size(), QSize(window->videoAreaWidth, window->videoAreaHeight));
+    // A 4:3 frame in a square area: black bands above and below, the frame between.
+    const QRect shown = window->videoRect().translated(-1, -1);
+    ASSERT_GT(shown.top(), 10);
+    EXPECT_EQ(picture.pixelColor(picture.width() / 2, shown.top() / 2), QColor(Qt::black));
+    int lit = 0;
+    for (int x = 0; x < picture.width(); ++x)
+        lit += qGray(picture.pixel(x, shown.center().y())) > 40;
+    EXPECT_GT(lit, picture.width() / 4) << "the frame itself is in the picture";
+
+    // Saved as BMP under the clip's name, in the clip's folder while no save folder is set.
+    const QString target = folder.file(QStringLiteral("shot.bmp"));
+    answers.thenFile(target).then(ui::Cancel);
+    cap->mnuSaveCap_Click();
+    ASSERT_EQ(ui::shownBoxes().size(), 2u);
+    EXPECT_EQ(ui::shownBoxes()[0].defaultText, QStringLiteral("flv1_mp3_pic.bmp"));
+    EXPECT_EQ(QDir(ui::shownBoxes()[0].initDir), QFileInfo(testmedia::path(testmedia::Flv1Mp3)).dir());
+    QImage back;
+    ASSERT_TRUE(back.load(target, "BMP"));
+    EXPECT_EQ(back.size(), picture.size());
+
+    // Its place is remembered when it is closed, and written with the settings.
+    cap->move(40, 50);
+    const QPoint at = cap->pos();
+    cap->close();
+    EXPECT_EQ(window->currentSettings().capPos, at * 15);
+}
+
+TEST_F(PlayerWindow, AWorkspaceFirstOpenedWhileAFilePlaysShowsTheRightStopButtons)
+{
+    listPlayMode = 2;
+    play(testmedia::LongFlv); // a single file: it can be stopped, but there is no list play
+    window->Form_KeyDown(112, 0);
+    frmList* list = window->findChild<frmList*>();
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->mbStop->State(), 0);
+    EXPECT_EQ(list->mbStopLoop->State(), 3);
+}
+
+TEST_F(PlayerWindow, F3AndThePageCommandsBringTheirPagesForward)
+{
+    // A tool's report shows its file in the file list even when the workspace was never
+    // opened.
+    const QString file = testmedia::path(testmedia::Flv1Mp3);
+    ASSERT_EQ(window->findChild<frmList*>(), nullptr);
+    window->toolHost().showInBrowser(file);
+    frmList* list = window->findChild<frmList*>();
+    ASSERT_TRUE(list && list->Fn1->currentItem());
+    EXPECT_EQ(list->Fn1->currentItem()->text(), QStringLiteral("flv1_mp3.flv"));
+
+    struct Page {
+        QAction* command;
+        int viewKind;
+    };
+    for (const Page& p : {Page{window->mnuMediaJoin, 20}, Page{window->mnuMediaSplit, 21}, Page{window->mnuMediaSnap, 30},
+                          Page{window->mnuMediaFix, 40}, Page{window->mnuFLV2Mov[1], 61},
+                          Page{window->mnuFLV2Muc[0], 70}, Page{window->mnuSaveDir, 11}, Page{window->mnuRngEdit, 10}}) {
+        p.command->trigger();
+        EXPECT_EQ(list->viewKind, p.viewKind) << p.command->text().toStdString();
+    }
+
+    // F3 with no file: the page; with a file: its folder with the file selected (the name
+    // found whatever its letter case), and the settings hold both.
+    window->Form_KeyDown(114, 0);
+    EXPECT_EQ(list->viewKind, 11);
+    play(testmedia::CjkFlv);
+    window->mnuMediaFix->trigger();
+    window->Form_KeyDown(114, 0);
+    EXPECT_EQ(list->viewKind, 11);
+    const QFileInfo cjk(testmedia::path(testmedia::CjkFlv));
+    EXPECT_EQ(QDir(list->fileFolder), cjk.dir());
+    ASSERT_NE(list->Fn1->currentItem(), nullptr);
+    EXPECT_EQ(list->Fn1->currentItem()->text(), cjk.fileName());
+    const int row = list->Fn1->currentRow();
+    EXPECT_EQ(QDir(window->currentSettings().listDir), cjk.dir());
+    EXPECT_EQ(window->currentSettings().listDirIdx, row);
+    list->Fn1->setCurrentRow(-1);
+    window->showInFileList(cjk.absolutePath() + QStringLiteral("/测试 片段.FLV"));
+    EXPECT_EQ(list->Fn1->currentRow(), row);
 }
 
 #include "test_frmMain.moc"

@@ -300,10 +300,13 @@ TEST_F(MarksWindow, DoubleClickPlaysOrDeletesOneMark)
     EXPECT_TRUE(anyIn(seen, 250, 301));
     EXPECT_LE(*std::max_element(seen.begin(), seen.end()), 330) << "the mark after it does not follow";
 
-    // No deletes it; the later marks move down and are renumbered.
+    // No deletes it; the later marks move down and are renumbered. Deleting is no edit:
+    // opening another file asks nothing.
     yes.then(ui::No);
     window->picRS_DblClick(0);
     ASSERT_EQ(marks().count(), 2);
+    EXPECT_FALSE(window->marksEdited());
+    EXPECT_FALSE(window->checkDealRng());
     EXPECT_EQ(marks().at(0).start, 250);
     EXPECT_TRUE(window->markBox(0)->toolTip().startsWith(QStringLiteral("标记区段 1：")));
     EXPECT_TRUE(window->markBox(1)->toolTip().startsWith(QStringLiteral("标记区段 2：")));
@@ -378,11 +381,20 @@ TEST_F(MarksWindow, EditedMarksTurnListPlayToASingleFile)
 {
     listPlayMode = 2;
     play(testmedia::path(testmedia::LongFlv));
+    // The bracket keys set the marks, with Shift held too (they give braces then).
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     ASSERT_NO_FATAL_FAILURE(pauseAt(100));
-    window->Form_KeyDown(219, 0);
+    QTest::keyClick(window.get(), Qt::Key_BraceLeft, Qt::ShiftModifier);
     ASSERT_NO_FATAL_FAILURE(pauseAt(200));
-    window->Form_KeyDown(221, 0);
+    QTest::keyClick(window.get(), Qt::Key_BraceRight, Qt::ShiftModifier);
+    ASSERT_EQ(marks().count(), 1);
+    EXPECT_EQ(marks().at(0).start, 100);
     ASSERT_TRUE(window->marksEdited());
+    window->Form_KeyDown(112, 0); // the workspace, whose menu shows the mode
+    frmList* list = window->findChild<frmList*>();
+    ASSERT_NE(list, nullptr);
+    list->mnuPlaySetting_Click(2);
 
     answers.then(ui::Yes).then(ui::Ok);
     window->picRS_DblClick(0);
@@ -391,6 +403,7 @@ TEST_F(MarksWindow, EditedMarksTurnListPlayToASingleFile)
               QStringLiteral("由于你针对目前的档案进行了标记编辑\r\n清单播放模式将改为“单次播放档案”"));
     EXPECT_EQ(ui::shownBoxes()[1].title, notice);
     EXPECT_EQ(listPlayMode, 0);
+    EXPECT_TRUE(list->mnuPlaySetting[0]->isChecked());
     EXPECT_EQ(window->mci().rngStart(), 100) << "and the mark plays";
 }
 

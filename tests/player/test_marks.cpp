@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "player/Marks.h"
+#include "tools/mdlToolCmds.h"
 
 using namespace playerMarks;
 
@@ -165,6 +166,16 @@ TEST(MarkTexts, TimesToolTipsAndTotal)
     EXPECT_DOUBLE_EQ(t.eSec, 20.0) << "an end pushed beyond the file ends with it";
     EXPECT_EQ(t.eTime, QStringLiteral("00:00:20.00"));
     EXPECT_EQ(t.length, QStringLiteral("00:00:06.00"));
+
+    // The seconds handed to the cuts are the ones shown, cut to hundredths: a start just
+    // under a whole second keeps it, an end just over one does not cut a second more.
+    t = rsFormat(Mark{0, 0, stateEnd, QString()}, 2, 4.9955, 5.0055, twentySeconds);
+    EXPECT_EQ(t.sTime, QStringLiteral("00:04.99"));
+    EXPECT_DOUBLE_EQ(t.sSec, 4.99);
+    EXPECT_DOUBLE_EQ(t.eSec, 5.0);
+    const mdlToolCmds::CutTimes cut = mdlToolCmds::cutTimes(t.sSec, t.eSec);
+    EXPECT_EQ(cut.start, 4);
+    EXPECT_EQ(cut.length, 1);
 
     t = rsFormat(m, 2, 0.5, 0, Timing{0.0f, 20.0});
     EXPECT_TRUE(t.sTime.isEmpty() && t.eTime.isEmpty() && t.length.isEmpty()) << "no frame length known";

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -344,6 +345,47 @@ TEST_F(RealDialogTest, ChoosesAFolder)
     });
     EXPECT_EQ(dlg.ShowDir(), dir.filePath("sub") + "/");
     EXPECT_EQ(title, QStringLiteral("浏览文件夹"));
+}
+
+TEST_F(RealDialogTest, ATitleOfSeveralLinesIsACaptionAndALabel)
+{
+    QDir(dir.path()).mkdir("sub");
+    dlg.DialogTitle = QStringLiteral("第一行\r\n第二行\r\n第三行");
+    QString title, label;
+    whenDialogShows([&](QFileDialog* d) {
+        title = d->windowTitle();
+        if (auto* l = d->findChild<QLabel*>("lblDialogTitle"))
+            label = l->text();
+        typeName(d, "sub");
+        QMetaObject::invokeMethod(d, "accept");
+    });
+    EXPECT_EQ(dlg.ShowDir(), dir.filePath("sub") + "/");
+    EXPECT_EQ(title, QStringLiteral("第一行"));
+    EXPECT_EQ(label, QStringLiteral("第二行\n第三行"));
+}
+
+// A dialog with no folder set starts in the current folder, but never in the program's
+// own, where "*.flv" would offer the program file as a video.
+TEST(CommDialogStart, LeavesTheProgramFolderForVideosOrHome)
+{
+    QTemporaryDir home;
+    const QByteArray oldHome = qgetenv("HOME");
+    const QString oldCurrent = QDir::currentPath();
+    qputenv("HOME", home.path().toLocal8Bit());
+    qunsetenv("XDG_CONFIG_HOME");
+    ASSERT_TRUE(QDir::setCurrent(QCoreApplication::applicationDirPath()));
+    EXPECT_EQ(QDir(ui::startFolder()), QDir(home.path()));
+    ASSERT_TRUE(QDir(home.path()).mkdir("Videos"));
+    ScriptedAnswers answers;
+    answers.thenCancel();
+    CommDialog dlg;
+    dlg.ShowOpen();
+    ASSERT_FALSE(ui::shownBoxes().empty());
+    EXPECT_EQ(QDir(ui::shownBoxes().back().initDir), QDir(home.path() + "/Videos"));
+    ASSERT_TRUE(QDir::setCurrent(home.path()));
+    EXPECT_EQ(QDir(ui::startFolder()), QDir(home.path())) << "any other folder is kept";
+    QDir::setCurrent(oldCurrent);
+    qputenv("HOME", oldHome);
 }
 
 } // namespace
