@@ -591,6 +591,8 @@ void frmMain::Form_LinkExecute(const QString& commandLine)
         playSingle(commandLine, false);
 }
 
+int frmMain::doneToFn() const { return list_ ? list_->doneToFn() : loaded_.settings.doneToFn; }
+
 frmList* frmMain::workspace(bool create)
 {
     if (!list_ && create) {
@@ -1746,9 +1748,13 @@ void frmMain::playMarks(bool fromStop, int Index)
         QCoreApplication::processEvents();
         ui::msgBox(QStringLiteral("由于你针对目前的档案进行了标记编辑\r\n清单播放模式将改为“单次播放档案”"), ui::OkOnly,
                    markOpenTitle(), this);
-        // The list play mode is the workspace's; single-file play is mode 0.
-        listPlayMode = 0;
-        fncEbCheck();
+        // The list play mode is the workspace's, and its menu shows it.
+        if (list_) {
+            list_->mnuPlaySetting_Click(0);
+        } else {
+            listPlayMode = 0;
+            fncEbCheck();
+        }
     }
     if (Index == -1)
         return;
