@@ -35,11 +35,11 @@ QIcon mdlIconVelmar::fileIcon(const QString& path)
 {
     static QFileIconProvider provider;
     const QFileInfo info(path);
-    if (info.exists())
-        return provider.icon(info);
-    // A file that is gone still shows what kind of file it was.
+    const QIcon own = info.exists() ? provider.icon(info) : provider.icon(QFileIconProvider::File);
+    // The desktop's icon of the type is what its file manager shows; the name alone tells
+    // the type, so a large folder lists without reading its files.
     const QMimeType type = QMimeDatabase().mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
-    return QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName(), provider.icon(QFileIconProvider::File)));
+    return QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName(), own));
 }
 
 FileBrowserPage::FileBrowserPage(QWidget* parent) : QWidget(parent)
@@ -131,6 +131,7 @@ bool FileBrowserPage::setFolder(const QString& path)
         drives << Drv1->itemText(i);
     const QString drive = mdlBrowse::driveOf(folder_, drives);
     Drv1->setCurrentIndex(qMax(0, drives.indexOf(drive)));
+    Dir1->setRootIndex(dirModel_->index(drive));
     const QModelIndex at = dirModel_->index(folder_);
     Dir1->setCurrentIndex(at);
     Dir1->expand(at);
