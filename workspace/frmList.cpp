@@ -1180,12 +1180,21 @@ void frmList::Form_KeyDown(int KeyCode)
     case 112: // F1
         changeToTab(0, lastPlaylistNo, true);
         break;
-    case 113: // F2: the mark list, as in the player window
-        changeToTab(1, 0, true);
+    case 113: // F2 and F3 as in the player window: the marks reloaded, the open file shown
+        if (frmMain* player = frmMain::instance())
+            player->mnuRngEdit_Click();
+        else
+            changeToTab(1, 0, true);
         break;
-    case 114: // F3: the file list
-        changeToTab(1, 1, true);
+    case 114: {
+        frmMain* player = frmMain::instance();
+        const QString open = player ? player->mci().FileName() : QString();
+        if (open.isEmpty())
+            changeToTab(1, 1, true);
+        else
+            showInFileBrowser(open);
         break;
+    }
     default:
         break;
     }

@@ -568,6 +568,13 @@ TEST_F(Workspace, TheFileBrowserShowsFilesAndKeepsTheSaveFolder)
     ASSERT_TRUE(waitFor([&] { return window->mci().FileName() == dir + QStringLiteral("/clip.flv"); }));
     EXPECT_EQ(playOrigin, OriginList);
 
+    // F3 here shows the open file, as in the player; a right click opens no folder.
+    list->changeToTab(0, 0, false);
+    list->Form_KeyDown(114);
+    EXPECT_EQ(list->getFnFn(), dir + QStringLiteral("/clip.flv"));
+    list->pageBrowser->Dir1_MouseDown(testmedia::mediaDir(), Qt::RightButton);
+    EXPECT_EQ(list->pageBrowser->folder(), dir);
+
     // A folder that vanished sends the browser back to its drive's root.
     ui::clearShownBoxes();
     list->pageBrowser->Dir1_MouseDown(dir + QStringLiteral("/gone"), Qt::LeftButton);
