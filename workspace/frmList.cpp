@@ -1,9 +1,5 @@
 #include "workspace/frmList.h"
 
-#include "workspace/FileBrowserPage.h"
-#include "workspace/MarkListPage.h"
-#include "workspace/mdlMarkList.h"
-
 #include "app/FileObject.h"
 #include "app/PlayerState.h"
 #include "app/mdlZorvoFLV.h"
@@ -16,19 +12,19 @@
 #include "ui/MsgBox.h"
 #include "ui/ZorvoButton.h"
 #include "ui/ZorvoTab.h"
+#include "workspace/FileBrowserPage.h"
+#include "workspace/MarkListPage.h"
 #include "workspace/mdlBrowse.h"
 #include "workspace/mdlDrop.h"
 #include "workspace/mdlLineFormat.h"
 #include "workspace/mdlListOps.h"
+#include "workspace/mdlMarkList.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDir>
-#include <QDragMoveEvent>
-#include <QDropEvent>
 #include <QKeyEvent>
-#include <QUrl>
 #include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHelpEvent>
@@ -36,7 +32,6 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
 #include <QStyledItemDelegate>
