@@ -600,6 +600,11 @@ TEST_F(Workspace, TheFileBrowserShowsFilesAndKeepsTheSaveFolder)
     EXPECT_EQ(getOutputFolder(QStringLiteral("/e/a/b.flv"), list->saveFolder), QStringLiteral("/e/a/"));
     list->pageBrowser->chkDoneToFn->setChecked(false);
     EXPECT_EQ(window->currentSettings().doneToFn, 0);
+
+    // A file dropped on the browser plays, and the browser shows it.
+    list->pageBrowser->Drv1_OLEDragDrop({clip(testmedia::H264AacFlv)}, QString());
+    EXPECT_EQ(window->mci().FileName(), clip(testmedia::H264AacFlv));
+    EXPECT_EQ(list->getFnFn(), clip(testmedia::H264AacFlv));
 }
 
 // Opened while a file plays, the workspace's stop button can stop it; a mark play that
