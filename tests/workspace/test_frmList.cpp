@@ -31,6 +31,8 @@
 #include <QMenu>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QTest>
 
 using namespace mdlZorvoFLV;
@@ -285,7 +287,14 @@ TEST_F(Workspace, DroppedFilesAndTextAddOnlyWhatExists)
     list->lstMn_OLEDragDrop({clip(testmedia::Flv1Mp3), missing, clip(testmedia::CjkFlv)}, QString());
     // Appended in the order they were dropped.
     EXPECT_EQ(items(0), QStringList({clip(testmedia::Flv1Mp3), clip(testmedia::CjkFlv)}));
-    list->lstMn_OLEDragDrop({}, clip(testmedia::ToneWav) + QStringLiteral("\r\n") + missing + QStringLiteral("\r\n"));
+    // Text dropped for real on the list: each line that names a file.
+    QMimeData data;
+    data.setText(clip(testmedia::ToneWav) + QStringLiteral("\r\n") + missing + QStringLiteral("\r\n"));
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(list->lstMn[0]->viewport(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(list->lstMn[0]->viewport(), &drop);
     EXPECT_EQ(items(0).last(), clip(testmedia::ToneWav));
     EXPECT_EQ(list->lstMn[0]->count(), 3);
 
