@@ -570,6 +570,8 @@ void frmMain::Form_LinkExecute(const QString& commandLine)
         playSingle(commandLine, false);
 }
 
+int frmMain::doneToFn() const { return list_ ? list_->doneToFn() : loaded_.settings.doneToFn; }
+
 frmList* frmMain::workspace(bool create)
 {
     if (!list_ && create) {

@@ -52,7 +52,7 @@ public:
     settings::ListStore currentLists() const;
     QString settingsFolder() const { return settingsFolder_; }
     // The workspace's choice of where new files are shown (1: its file browser).
-    int doneToFn() const { return loaded_.settings.doneToFn; }
+    int doneToFn() const;
     void setSettingsFolder(const QString& folder) { settingsFolder_ = folder; }
 
     // ---- Open and play --------------------------------------------------------------------

@@ -12,16 +12,19 @@
 #include "ui/MsgBox.h"
 #include "ui/ZorvoButton.h"
 #include "ui/ZorvoTab.h"
+#include "workspace/FileBrowserPage.h"
+#include "workspace/MarkListPage.h"
+#include "workspace/mdlBrowse.h"
+#include "workspace/mdlDrop.h"
 #include "workspace/mdlLineFormat.h"
 #include "workspace/mdlListOps.h"
+#include "workspace/mdlMarkList.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
-#include <QDir>
-#include <QDragMoveEvent>
-#include <QDropEvent>
 #include <QKeyEvent>
-#include <QUrl>
 #include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHelpEvent>
@@ -29,7 +32,6 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
 #include <QStyledItemDelegate>
@@ -61,7 +63,7 @@ public:
         if (ToolHost* p = player())
             p->closeRunFn(file);
     }
-    void showInBrowser(const QString& file) override { list_.showFile(file); }
+    void showInBrowser(const QString& file) override { list_.showInFileBrowser(file); }
     bool doneToFileBrowser() override
     {
         ToolHost* p = player();
@@ -209,8 +211,6 @@ frmList::frmList(QWidget* owner) : QWidget(owner, Qt::Window)
     }
     lstMn2[0] = makeList(QStringLiteral("lstMn2"));
     connect(lstMn2[0], &QListWidget::itemDoubleClicked, this, [this] { lstMn2_DblClick(); });
-    Fn1 = new QListWidget;
-    connect(Fn1, &QListWidget::itemDoubleClicked, this, [this] { mbPlay_Click(); });
 
     for (const AreaDef& a : areas) {
         auto* strip = new ui::ZorvoTab(body_);
@@ -223,20 +223,8 @@ frmList::frmList(QWidget* owner) : QWidget(owner, Qt::Window)
         strip->setAll_Caption(captions);
         tabMn[a.area] = strip;
         connect(strip, &ui::ZorvoTab::Click, this, [this, area = a.area](int) { tabMn_Click(area); });
-        for (int t = 0; t < tabs; ++t) {
-            QWidget* content = nullptr;
-            if (a.area == 0)
-                content = lstMn[t];
-            else if (a.area == 1 && t == 1)
-                content = Fn1;
-            else if (a.area == 2 && t == 0)
-                content = mergePage();
-            else if (a.area == 2 && t == 1)
-                content = pageSplit = new SplitPage(*toolHost_);
-            else if (a.area == 4 && t == 0)
-                content = pageFix = new FixPage(*toolHost_);
-            addPanel(body_, panelName, t, content);
-        }
+        for (int t = 0; t < tabs; ++t)
+            addPanel(body_, panelName, t, makePage(a.area, t));
     }
 
     // A page switch disables the window's picture buttons but those tagged "on": the
@@ -263,8 +251,38 @@ frmList::frmList(QWidget* owner) : QWidget(owner, Qt::Window)
 
     mnuPlaySetting[qBound(0, listPlayMode, 3)]->setChecked(true);
     mnuLineFmt[qBound(0, mdlLineFormat::lineFormat, 2)]->setChecked(true);
-    listFolder(QDir::currentPath());
     showArea(0, 0);
+}
+
+QWidget* frmList::makePage(int area, int tab)
+{
+    switch (area * 10 + tab) {
+    case 0:
+    case 1:
+        return lstMn[tab];
+    case 10:
+        pageMark = new MarkListPage;
+        pageMark->parkFocus = [this] { parkFocus(); };
+        return pageMark;
+    case 11:
+        pageBrowser = new FileBrowserPage;
+        pageBrowser->parkFocus = [this] { parkFocus(); };
+        pageBrowser->saveFolder = &saveFolder;
+        Fn1 = pageBrowser->Fn1;
+        connect(pageBrowser, &FileBrowserPage::filesChanged, this, [this] {
+            if (viewKind == 11)
+                updateBrowserButtons();
+        });
+        return pageBrowser;
+    case 20:
+        return mergePage();
+    case 21:
+        return pageSplit = new SplitPage(*toolHost_);
+    case 40:
+        return pageFix = new FixPage(*toolHost_);
+    default:
+        return nullptr;
+    }
 }
 
 frmList::~frmList()
@@ -418,6 +436,8 @@ void frmList::applySettings(const settings::Settings& s, const settings::ListSto
 {
     move(s.listPos / twipsPerPixel);
     saveFolder = s.saveDir;
+    pageBrowser->showSaveDir();
+    pageBrowser->chkDoneToFn->setChecked(s.doneToFn != 0);
     mdlLineFormat::lineFormat = qBound(0, s.lineFmt, 2);
     mnuToListEnd->setChecked(s.toListEnd);
     for (int i = 0; i < 3; ++i)
@@ -434,9 +454,8 @@ void frmList::applySettings(const settings::Settings& s, const settings::ListSto
         lstMn[n]->setProperty(tagProperty, mdlLineFormat::tagOfFormat(mdlLineFormat::lineFormat));
     }
     lastPlaylistNo = qBound(0, store.lastPlaylistNo, 1);
-    if (!s.listDir.isEmpty())
-        listFolder(s.listDir);
-    if (s.listDirIdx && *s.listDirIdx >= 0 && *s.listDirIdx < Fn1->count())
+    // The index counts only with the folder it was stored with.
+    if (!s.listDir.isEmpty() && pageBrowser->setFolder(s.listDir) && s.listDirIdx && *s.listDirIdx < Fn1->count())
         Fn1->setCurrentRow(*s.listDirIdx);
     showArea(0, lastPlaylistNo);
 }
@@ -445,8 +464,9 @@ void frmList::collectSettings(settings::Settings& s, settings::ListStore& store)
 {
     s.listPos = pos() * twipsPerPixel;
     s.saveDir = saveFolder;
-    s.listDir = fileFolder;
+    s.listDir = pageBrowser->folder();
     s.listDirIdx = Fn1->currentRow();
+    s.doneToFn = doneToFn();
     s.lineFmt = mdlLineFormat::lineFormat;
     s.toListEnd = toListEnd();
     store.lastPlaylistNo = lastPlaylistNo;
@@ -524,11 +544,35 @@ void frmList::tabMn_Click(int area)
             b->setState(3);
     showPlayButtons(playFromBrowser);
     lblNote->clear();
-    if (viewKind == 11) {
-        // The file browser plays its selected file.
-        mbPlay->setState(Fn1->count() > 0 ? 0 : 3);
-        lblNote->setText(QStringLiteral("用滑鼠双击列表的指定项目，便可以播放该档案"));
+    showOtherPage();
+    updatePlayerStepButtons();
+}
+
+void frmList::showOtherPage()
+{
+    switch (viewKind) {
+    case 10:
+        pageMark->cmdSSt_Click(-1);
+        lblNote->setText(QStringLiteral("用滑鼠双击清单的指定项目，便可以播放该标记区段"));
+        break;
+    case 11:
+        updateBrowserButtons();
+        mnuAddToList->menuAction()->setVisible(true);
+        lblNote->setText(mdlBrowse::browserNote);
+        pageBrowser->clearGoneSaveDir();
+        break;
+    default:
+        // The tool pages say what they need on the pages themselves.
+        break;
     }
+}
+
+void frmList::updateBrowserButtons()
+{
+    const int n = Fn1->count();
+    mbPlay->setState(n > 0 ? 0 : 3);
+    mbRndPlay->setState(n > 1 ? 0 : 3);
+    mnuAddToList->setEnabled(n > 0);
     updatePlayerStepButtons();
 }
 
@@ -670,9 +714,18 @@ QString frmList::selectedPath() const
     return itemPathAt(activeList == lstMn[1] ? 1 : 0, index, marks, false);
 }
 
+bool frmList::acceptItem(const QString& fn)
+{
+    // One item is one line of "List.ini" and of the playlist files.
+    if (!fn.contains(u'\r') && !fn.contains(u'\n'))
+        return true;
+    ui::msgBox(QStringLiteral("档案路径含有换行字元，无法加入清单：\r\n\r\n") + fn, ui::OkOnly, ui::errorTitle, this);
+    return false;
+}
+
 void frmList::addToList(const QString& fn, bool isCurIdx, bool isCheck)
 {
-    if (fn.isEmpty() || !activeList)
+    if (fn.isEmpty() || !activeList || !acceptItem(fn))
         return;
     QString line;
     if (isPlaylist(activeList)) {
@@ -697,7 +750,7 @@ void frmList::addToList(const QString& fn, bool isCurIdx, bool isCheck)
 
 void frmList::addToList(int list, const QString& item)
 {
-    if (list < 0 || list > 1)
+    if (list < 0 || list > 1 || !acceptItem(item))
         return;
     const QString line = mdlLineFormat::composeLine(item, mdlLineFormat::formatOfTag(tagOf(lstMn[list])));
     if (line.isEmpty())
@@ -873,9 +926,10 @@ void frmList::mbAdd_Click(int Index)
         dialog.setFilter(openFilterAll);
         if (dialog.ShowOpen(true, true).isEmpty())
             return;
-        const QStringList files = dialog.FileArray();
-        for (auto it = files.crbegin(); it != files.crend(); ++it)
-            addToList(*it, !toListEnd(), false);
+        // In the order the dialog shows them: each insertion after the selected item
+        // selects the new one, so the next goes in after it.
+        for (const QString& file : dialog.FileArray())
+            addToList(file, !toListEnd(), false);
     } else {
         dialog.setFilter(mdlListOps::playlistDialogFilter());
         const QString name = dialog.ShowOpen(true, false);
@@ -926,8 +980,7 @@ void frmList::mbPlay_Click()
     if (!player)
         return;
     if (viewKind == 11) {
-        if (Fn1->currentRow() >= 0)
-            player->playSingle(getFnFn(), false);
+        pageBrowser->Fn1_DblClick();
     } else if (viewKind == 20) {
         lstMn2_DblClick();
     } else {
@@ -1060,49 +1113,28 @@ void frmList::mnuSwithItem_Click(int Index)
 
 // ---- Other pages' lists ------------------------------------------------------------------------
 
-void frmList::loadMark()
+void frmList::loadMark() { pageMark->loadMark(); }
+
+void frmList::checkCmdRng() { pageMark->checkCmdRng(); }
+
+void frmList::getStartEnd(const QString& line, QString& rngStart, QString& rngEnd) const
 {
-    // The mark list page fills itself from the player's marks; until it exists there is
-    // nothing to reload.
+    mdlMarkList::splitRangeLine(line, rngStart, rngEnd);
 }
 
-QString frmList::getFnFn() const
+void frmList::getStartEnd(const QString& line, float& rngStart, float& rngEnd) const
 {
-    const QListWidgetItem* row = Fn1->currentItem();
-    if (!row)
-        return QString();
-    return withTrailingSeparator(fileFolder) + row->text();
+    mdlMarkList::splitRangeFrames(line, secondsPerFrame, rngStart, rngEnd);
 }
 
-void frmList::showFile(const QString& file)
-{
-    const QFileInfo fi(file);
-    listFolder(fi.absolutePath());
-    const QList<QListWidgetItem*> rows = Fn1->findItems(fi.fileName(), Qt::MatchExactly);
-    if (!rows.isEmpty())
-        Fn1->setCurrentItem(rows.first());
-    changeToTab(1, 1, true);
-}
+QString frmList::getFnFn(int index) const { return pageBrowser->getFnFn(index); }
+
+int frmList::doneToFn() const { return pageBrowser->chkDoneToFn->isChecked() ? 1 : 0; }
 
 void frmList::showInFileBrowser(const QString& path)
 {
-    const QFileInfo fi(path);
-    listFolder(upperDriveLetter(fi.absolutePath()));
-    // The name as the list shows it may differ in letter case.
-    const QList<QListWidgetItem*> rows = Fn1->findItems(fi.fileName(), Qt::MatchFixedString);
-    if (!rows.isEmpty())
-        Fn1->setCurrentItem(rows.first());
+    pageBrowser->showInFileBrowser(path);
     changeToTab(1, 1, false);
-}
-
-void frmList::listFolder(const QString& folder)
-{
-    fileFolder = folder;
-    Fn1->clear();
-    const QDir dir(folder);
-    for (const QFileInfo& fi : dir.entryInfoList(QDir::Files, QDir::Name))
-        if (isPlayableFile(fi.fileName()))
-            Fn1->addItem(fi.fileName());
 }
 
 // ---- Window events ---------------------------------------------------------------------------
@@ -1113,12 +1145,21 @@ void frmList::Form_KeyDown(int KeyCode)
     case 112: // F1
         changeToTab(0, lastPlaylistNo, true);
         break;
-    case 113: // F2: the mark list, as in the player window
-        changeToTab(1, 0, true);
+    case 113: // F2 and F3 as in the player window: the marks reloaded, the open file shown
+        if (frmMain* player = frmMain::instance())
+            player->mnuRngEdit_Click();
+        else
+            changeToTab(1, 0, true);
         break;
-    case 114: // F3: the file list
-        changeToTab(1, 1, true);
+    case 114: {
+        frmMain* player = frmMain::instance();
+        const QString open = player ? player->mci().FileName() : QString();
+        if (open.isEmpty())
+            changeToTab(1, 1, true);
+        else
+            showInFileBrowser(open);
         break;
+    }
     default:
         break;
     }
@@ -1147,26 +1188,9 @@ bool frmList::eventFilter(QObject* watched, QEvent* event)
             box = l;
     if (!box)
         return QWidget::eventFilter(watched, event);
-    switch (event->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto* e = static_cast<QDragMoveEvent*>(event);
-        if (e->mimeData()->hasUrls() || e->mimeData()->hasText()) {
-            e->acceptProposedAction();
-            return true;
-        }
-        return false;
-    }
-    case QEvent::Drop: {
-        auto* e = static_cast<QDropEvent*>(event);
-        QStringList files;
-        for (const QUrl& url : e->mimeData()->urls())
-            if (url.isLocalFile())
-                files << url.toLocalFile();
-        lstMn_OLEDragDrop(files, files.isEmpty() ? e->mimeData()->text() : QString());
-        e->acceptProposedAction();
+    if (mdlDrop::takeDrop(event, [this](const QStringList& files, const QString& text) { lstMn_OLEDragDrop(files, text); }))
         return true;
-    }
+    switch (event->type()) {
     case QEvent::ToolTip: {
         auto* e = static_cast<QHelpEvent*>(event);
         const QString tip = listToolTip(box, box->indexAt(e->pos()).row());
@@ -1186,6 +1210,15 @@ bool frmList::eventFilter(QObject* watched, QEvent* event)
     default:
         return false;
     }
+}
+
+void frmList::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // The stop buttons follow the player, which may have been playing before this window
+    // was first shown.
+    if (frmMain* player = frmMain::instance())
+        player->fncEbCheck();
 }
 
 void frmList::closeEvent(QCloseEvent* event)

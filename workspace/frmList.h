@@ -10,7 +10,9 @@
 #include "app/Settings.h"
 
 class QListWidget;
+class FileBrowserPage;
 class FixPage;
+class MarkListPage;
 class JoinPage;
 class SplitPage;
 struct ToolHost;
@@ -40,9 +42,14 @@ public:
     // The player reloads the mark list after each open.
     void loadMark();
     // Refreshes the buttons that depend on the player's marks.
-    void checkCmdRng() {}
-    // The selected file of the file browser list, with its folder.
-    QString getFnFn() const;
+    void checkCmdRng();
+    // A line of the mark list as its two time texts ("00:00:00.00" for a line that does
+    // not split), or as frames of the open file (-1 for a line that does not read, or
+    // when no file gives a frame length).
+    void getStartEnd(const QString& line, QString& rngStart, QString& rngEnd) const;
+    void getStartEnd(const QString& line, float& rngStart, float& rngEnd) const;
+    // The selected file of the file browser list (or file index), with its folder.
+    QString getFnFn(int index = -1) const;
     // The item string of a row of a playlist (list -1: the playlist shown last; row -1:
     // its selected row); false when there is none.
     bool itemAt(int list, int row, QString& item) const;
@@ -57,11 +64,11 @@ public:
     // Appends an item string to playlist list, whatever page is shown.
     void addToList(int list, const QString& item);
 
-    // Points the file browser list at a file: its folder, the file selected.
-    void showFile(const QString& file);
-    // The same for the player and the tools: the file list page comes forward without
-    // taking the focus, and the file is found whatever the letter case of its name.
+    // Points the file browser at a file's folder, selects the file and shows the
+    // browser page without taking the focus from the player.
     void showInFileBrowser(const QString& path);
+    // The file browser's choice of where new files are shown (1: the browser).
+    int doneToFn() const;
 
     // Recomposes the shown playlist in the current line format; lays the active list out.
     void reformatShownPlaylist();
@@ -104,8 +111,7 @@ public:
 
     std::array<QListWidget*, 2> lstMn{};
     std::array<QListWidget*, 1> lstMn2{};
-    QListWidget* Fn1 = nullptr;
-    QString fileFolder; // the folder Fn1 lists
+    QListWidget* Fn1 = nullptr; // the file browser's files
     QListWidget* activeList = nullptr;
     std::array<ui::ZorvoTab*, 8> tabMn{}; // index 5 has none
 
@@ -136,7 +142,9 @@ public:
     int lastPlaylistNo = 0;
     int viewKind = 0;
 
-    // The tool pages hosted here, and the default folder their jobs save into.
+    // The pages hosted here, and the default folder the tool jobs save into.
+    MarkListPage* pageMark = nullptr;
+    FileBrowserPage* pageBrowser = nullptr;
     SplitPage* pageSplit = nullptr;
     JoinPage* pageJoin = nullptr;
     FixPage* pageFix = nullptr;
@@ -148,12 +156,20 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void buildToolbar(QWidget* bar);
     void buildMenus();
     QWidget* addPanel(QWidget* body, const QString& arrayName, int index, QWidget* content);
     QWidget* mergePage();
+    // The page of area, tab (none for a tab without a page yet).
+    QWidget* makePage(int area, int tab);
+    // The set-up of a page that is no list, by view kind.
+    void showOtherPage();
+    void updateBrowserButtons();
+    // False, with a message, for an item that could not be kept on one line of a list file.
+    bool acceptItem(const QString& fn);
     std::unique_ptr<ToolHost> toolHost_;
     void layoutAreas();
     // changeToTab without showing the window or moving the focus.
@@ -170,7 +186,6 @@ private:
     bool isPlaylist(const QListWidget* list) const;
     QString selectedPath() const;
     void saveFile(const QString& fn);
-    void listFolder(const QString& folder);
 
     QWidget* body_ = nullptr;
     QPushButton* cmdFocus = nullptr;

@@ -97,7 +97,8 @@ MoveStates moveStates(int count, int selected)
 {
     MoveStates s;
     s.up = selected > 0 && selected < count ? 0 : 3;
-    s.down = selected >= 0 && selected < count - 1 ? 0 : 3;
+    // With nothing selected the down button stays usable, and moves nothing.
+    s.down = selected < count - 1 ? 0 : 3;
     return s;
 }
 
@@ -110,26 +111,6 @@ ListButtonStates listButtonStates(int count)
 }
 
 int stepButtonState(int sourceCount) { return sourceCount > 1 ? 0 : 3; }
-
-int followingRow(int listPlayMode, int direction, int current, int count, const std::function<int(int)>& random)
-{
-    if (count <= 0)
-        return -1;
-    switch (listPlayMode) {
-    case RepeatFile:
-        return current >= 0 && current < count ? current : -1;
-    case RepeatList:
-        if (current < 0 || current >= count)
-            return direction == 1 ? 0 : count - 1;
-        if (direction == 1)
-            return current + 1 < count ? current + 1 : 0;
-        return current > 0 ? current - 1 : count - 1;
-    case RandomList:
-        return drawRow(random, count);
-    default:
-        return -1;
-    }
-}
 
 qint64 kilobytesUp(qint64 bytes)
 {
@@ -174,8 +155,7 @@ QStringList droppedPaths(const QStringList& files, const QString& text,
 {
     QStringList out;
     if (!files.isEmpty()) {
-        for (auto it = files.crbegin(); it != files.crend(); ++it) {
-            QString path = *it;
+        for (QString path : files) {
             path.replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
             path = mdlZorvoFLV::upperDriveLetter(path);
             if (!path.isEmpty() && exists(path))
@@ -187,8 +167,8 @@ QStringList droppedPaths(const QStringList& files, const QString& text,
     QString all = text;
     all.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     const QStringList pieces = all.split(u'\n');
-    for (auto it = pieces.crbegin(); it != pieces.crend(); ++it) {
-        const QString path = it->trimmed();
+    for (const QString& piece : pieces) {
+        const QString path = piece.trimmed();
         if (!path.isEmpty() && exists(path))
             out << path;
     }

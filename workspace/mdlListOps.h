@@ -1,7 +1,7 @@
 #pragma once
 // What the workspace's lists do to their lines, without a widget: adding, removing,
-// moving, sorting, shuffling and reversing, the states of the toolbar buttons, the item
-// that plays next by the list play mode, and the texts shown for items (tooltips, the
+// moving, sorting, shuffling and reversing, the states of the toolbar buttons, and the
+// texts shown for items (tooltips, the
 // merge list's total size). The window copies its list box into a ListLines, calls these
 // and writes the result back.
 #include <QString>
@@ -60,18 +60,6 @@ ListButtonStates listButtonStates(int count);
 // item.
 int stepButtonState(int sourceCount);
 
-// ---- Play order ---------------------------------------------------------------------
-
-enum ListPlayModeId { SingleFile = 0, RepeatFile = 1, RepeatList = 2, RandomList = 3 };
-
-// The row that plays after row current of a list of count items when the file ends, by
-// listPlayMode: none (-1) for a single file and for an empty list, the same row for a
-// repeated file, the next (direction 1) or previous (any other) row going round at the
-// ends for a repeated list, a drawn row for a random list. A repeated list with no
-// selection starts at its first (or, going back, its last) row.
-int followingRow(int listPlayMode, int direction, int current, int count,
-                 const std::function<int(int)>& random = {});
-
 // ---- Texts ----------------------------------------------------------------------------
 
 // Kilobytes of a byte size, rounded up to whole ones.
@@ -89,10 +77,9 @@ QString mergeListNote(const QString& totalKB);
 // (size 0 or more), " ( 不存在 )" when it does not, the path alone for a stream address.
 QString itemToolTip(const QString& path, qint64 size);
 
-// The paths a drop adds, in the order they are added: the dropped files from the last to
-// the first with doubled "\" made single and the drive letter upper-cased; else the
-// lines of the dropped text, from the last to the first, trimmed. Only paths that exist
-// are kept.
+// The paths a drop adds, in the order the user sees them: the dropped files with doubled
+// "\" made single and the drive letter upper-cased; else the lines of the dropped text,
+// trimmed. Only paths that exist are kept.
 QStringList droppedPaths(const QStringList& files, const QString& text,
                          const std::function<bool(const QString&)>& exists);
 

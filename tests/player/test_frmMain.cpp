@@ -14,6 +14,7 @@
 #include "player/frmMain.h"
 #include "tools/frmBuzy.h"
 #include "tools/mdlTools.h"
+#include "workspace/FileBrowserPage.h"
 #include "workspace/frmList.h"
 #include "ui/MsgBox.h"
 #include "ui/ZorvoButton.h"
@@ -673,7 +674,7 @@ TEST_F(PlayerWindow, F3AndThePageCommandsBringTheirPagesForward)
     window->Form_KeyDown(114, 0);
     EXPECT_EQ(list->viewKind, 11);
     const QFileInfo cjk(testmedia::path(testmedia::CjkFlv));
-    EXPECT_EQ(QDir(list->fileFolder), cjk.dir());
+    EXPECT_EQ(QDir(list->pageBrowser->folder()), cjk.dir());
     ASSERT_NE(list->Fn1->currentItem(), nullptr);
     EXPECT_EQ(list->Fn1->currentItem()->text(), cjk.fileName());
     const int row = list->Fn1->currentRow();

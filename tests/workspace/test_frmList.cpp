@@ -14,10 +14,15 @@
 #include "ui/MsgBox.h"
 #include "ui/ZorvoButton.h"
 #include "ui/ZorvoTab.h"
+#include "workspace/FileBrowserPage.h"
+#include "workspace/MarkListPage.h"
 #include "workspace/frmList.h"
 #include "workspace/mdlLineFormat.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -26,6 +31,8 @@
 #include <QMenu>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QTest>
 
 using namespace mdlZorvoFLV;
@@ -72,6 +79,13 @@ protected:
         window->Form_Load(QString());
         window->resize(400, 400 + 69 + 2);
         ui::clearShownBoxes();
+        if (openLater)
+            return;
+        openWorkspace();
+    }
+
+    void openWorkspace()
+    {
         window->Form_KeyDown(112, 0); // F1: the workspace on its playlist
         list = window->findChild<frmList*>();
         ASSERT_NE(list, nullptr);
@@ -99,6 +113,12 @@ protected:
     std::unique_ptr<frmMain> window;
     ui::ScriptedAnswers answers;
     frmList* list = nullptr;
+    bool openLater = false; // the test opens the workspace itself
+};
+
+class WorkspaceOpenedLater : public Workspace {
+protected:
+    WorkspaceOpenedLater() { openLater = true; }
 };
 
 } // namespace
@@ -194,8 +214,9 @@ TEST_F(Workspace, AddMoveRemoveAndTheButtonsThatFollow)
     list->mbAdd_Click(0);
     ASSERT_FALSE(ui::shownBoxes().empty());
     EXPECT_EQ(ui::shownBoxes().back().style, ui::OpenMany);
-    EXPECT_EQ(items(0), QStringList({clip(testmedia::Flv1Mp3), clip(testmedia::ToneMp3), clip(testmedia::Mpeg1Mp2),
-                                     clip(testmedia::H264AacFlv)}));
+    // In the order the dialog handed them over, after the selected item.
+    EXPECT_EQ(items(0), QStringList({clip(testmedia::Flv1Mp3), clip(testmedia::H264AacFlv), clip(testmedia::Mpeg1Mp2),
+                                     clip(testmedia::ToneMp3)}));
     EXPECT_EQ(list->lstMn[0]->currentRow(), 3);
     EXPECT_EQ(list->mbMove[0]->State(), 0);
     EXPECT_EQ(list->mbMove[1]->State(), 3);
@@ -203,7 +224,7 @@ TEST_F(Workspace, AddMoveRemoveAndTheButtonsThatFollow)
     EXPECT_EQ(window->mbNextItem->State(), 0) << "the player can step through the list";
 
     list->mbMove_Click(0);
-    EXPECT_EQ(items(0)[2], clip(testmedia::H264AacFlv));
+    EXPECT_EQ(items(0)[2], clip(testmedia::ToneMp3));
     EXPECT_EQ(list->lstMn[0]->currentRow(), 2);
     EXPECT_EQ(list->mbMove[1]->State(), 0);
 
@@ -213,7 +234,7 @@ TEST_F(Workspace, AddMoveRemoveAndTheButtonsThatFollow)
     EXPECT_EQ(list->lstMn[0]->currentRow(), 2) << "the new last line";
 
     list->mbRevItem_Click();
-    EXPECT_EQ(items(0).first(), clip(testmedia::H264AacFlv));
+    EXPECT_EQ(items(0).first(), clip(testmedia::ToneMp3));
     list->mbSortItem_Click();
     EXPECT_EQ(items(0), QStringList({clip(testmedia::Flv1Mp3), clip(testmedia::H264AacFlv), clip(testmedia::ToneMp3)}));
     list->mbRndItem_Click();
@@ -237,21 +258,49 @@ TEST_F(Workspace, AddMoveRemoveAndTheButtonsThatFollow)
     answers.thenCancel();
     list->mbAdd_Click(0);
     EXPECT_EQ(list->lstMn[0]->count(), 0);
+
+    // Appended at the end, the files keep their order too.
+    list->mnuToListEnd_Click();
+    answers.thenFiles({clip(testmedia::Mpeg1Mp2), clip(testmedia::Flv1Mp3)});
+    list->mbAdd_Click(0);
+    EXPECT_EQ(items(0), QStringList({clip(testmedia::Mpeg1Mp2), clip(testmedia::Flv1Mp3)}));
+
+    // A path that cannot stay on one line of "List.ini" is refused with a message, by
+    // every way into a list.
+    ui::clearShownBoxes();
+    const QString broken = folder.file(QStringLiteral("a\nb.flv"));
+    list->addToList(broken, false, true);
+    list->addToList(1, broken);
+    window->mnToList(2, broken);
+    EXPECT_EQ(list->lstMn[1]->count(), 0);
+    EXPECT_EQ(list->lstMn2[0]->count(), 0);
+    ASSERT_EQ(ui::shownBoxes().size(), 3u);
+    EXPECT_TRUE(ui::shownBoxes()[0].text.endsWith(broken));
+    EXPECT_EQ(ui::shownBoxes()[0].title, QStringLiteral("错误讯息"));
+    list->changeToTab(0, 0, false);
+    EXPECT_EQ(list->lstMn[0]->count(), 2);
 }
 
 TEST_F(Workspace, DroppedFilesAndTextAddOnlyWhatExists)
 {
     const QString missing = folder.file(QStringLiteral("gone.flv"));
     list->lstMn_OLEDragDrop({clip(testmedia::Flv1Mp3), missing, clip(testmedia::CjkFlv)}, QString());
-    // Appended from the last dropped to the first.
-    EXPECT_EQ(items(0), QStringList({clip(testmedia::CjkFlv), clip(testmedia::Flv1Mp3)}));
-    list->lstMn_OLEDragDrop({}, clip(testmedia::ToneWav) + QStringLiteral("\r\n") + missing + QStringLiteral("\r\n"));
+    // Appended in the order they were dropped.
+    EXPECT_EQ(items(0), QStringList({clip(testmedia::Flv1Mp3), clip(testmedia::CjkFlv)}));
+    // Text dropped for real on the list: each line that names a file.
+    QMimeData data;
+    data.setText(clip(testmedia::ToneWav) + QStringLiteral("\r\n") + missing + QStringLiteral("\r\n"));
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(list->lstMn[0]->viewport(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(list->lstMn[0]->viewport(), &drop);
     EXPECT_EQ(items(0).last(), clip(testmedia::ToneWav));
     EXPECT_EQ(list->lstMn[0]->count(), 3);
 
     // Tooltips: the size of a file that is there, a note for one that is not.
     const qint64 kb = (QFileInfo(clip(testmedia::Flv1Mp3)).size() + 1023) / 1024;
-    EXPECT_EQ(list->listToolTip(list->lstMn[0], 1),
+    EXPECT_EQ(list->listToolTip(list->lstMn[0], 0),
               clip(testmedia::Flv1Mp3) + QStringLiteral(" ( ") + QString::number(kb) + QStringLiteral(" KB )"));
     list->addToList(0, missing);
     EXPECT_EQ(list->listToolTip(list->lstMn[0], 3), missing + QStringLiteral(" ( 不存在 )"));
@@ -424,4 +473,165 @@ TEST_F(Workspace, ToolPagesAreHostedOnTheirAreas)
     list->saveFolder = folder.path();
     EXPECT_EQ(*list->pageFix->saveFolder, folder.path());
     EXPECT_EQ(window->currentSettings().saveDir, folder.path());
+}
+
+// The mark list shows the player's marks as times, refuses what cannot be a range and
+// writes the edited list back onto the player.
+TEST_F(Workspace, TheMarkListEditsThePlayersMarks)
+{
+    window->playSingle(clip(testmedia::Flv1Mp3), false);
+    ASSERT_TRUE(waitFor([&] { return window->mci().getStatus() == QStringLiteral("playing"); }));
+    window->applyMark({{25, 50}, {75, 100}});
+    window->mnuRngEdit_Click();
+    MarkListPage* page = list->pageMark;
+    EXPECT_EQ(list->viewKind, 10);
+    EXPECT_EQ(list->lblNote->text(), QStringLiteral("用滑鼠双击清单的指定项目，便可以播放该标记区段"));
+    ASSERT_EQ(page->lstRng->count(), 2);
+    EXPECT_EQ(page->lstRng->item(0)->text(), QStringLiteral("　从 00:00:01.00 到 00:00:02.00"));
+    EXPECT_EQ(page->lblTtTime->text(), QStringLiteral("00:00:04.00"));
+    EXPECT_EQ(page->txtRngStart->text(), QStringLiteral("00:00:01.00"));
+    EXPECT_TRUE(page->cmdLoad->isEnabled());
+    EXPECT_FALSE(page->cmdSSt[3]->isEnabled()) << "the first line cannot move up";
+
+    // Refused times leave the list alone and the boxes show the selected line again.
+    const auto refused = [&](const char* start, const char* end) {
+        ui::clearShownBoxes();
+        page->txtRngStart->setText(QString::fromLatin1(start));
+        page->txtRngEnd->setText(QString::fromLatin1(end));
+        page->cmdSSt_Click(1);
+        EXPECT_EQ(page->lstRng->item(0)->text(), QStringLiteral("　从 00:00:01.00 到 00:00:02.00"));
+        EXPECT_EQ(page->txtRngStart->text(), QStringLiteral("00:00:01.00"));
+        EXPECT_EQ(ui::shownBoxes().size(), 1u);
+        return ui::shownBoxes().empty() ? QString() : ui::shownBoxes()[0].text;
+    };
+    EXPECT_EQ(refused("00:60:00.00", "00:00:02.00"), QStringLiteral("输入的时间不符合格式要求！"));
+    EXPECT_EQ(refused("00:00:01.00", "00:00:04.01"), QStringLiteral("时间超过此档案的播放长度！"));
+    EXPECT_EQ(refused("00:00:02.00", "00:00:02.00"), QStringLiteral("结束时间必须在开始时间之后！"));
+    EXPECT_EQ(ui::shownBoxes()[0].title, QStringLiteral("错误讯息"));
+
+    // With nothing selected a new range goes to the top; the end may be the length.
+    page->lstRng->setCurrentRow(-1);
+    page->txtRngStart->setText(QStringLiteral("00:00:03.00"));
+    page->txtRngEnd->setText(QStringLiteral("00:00:04.00"));
+    page->cmdSSt_Click(0);
+    ASSERT_EQ(page->lstRng->count(), 3);
+    EXPECT_EQ(page->lstRng->currentRow(), 0);
+    EXPECT_EQ(page->lstRng->item(0)->text(), QStringLiteral("　从 00:00:03.00 到 00:00:04.00"));
+    page->cmdSSt_Click(4);
+    EXPECT_EQ(page->lstRng->currentRow(), 1);
+    EXPECT_EQ(page->lstRng->item(0)->text(), QStringLiteral("　从 00:00:01.00 到 00:00:02.00"));
+
+    // Applied, the player holds the list's ranges in its order; reloaded, the list reads
+    // them back as they were.
+    page->cmdApply_Click();
+    ASSERT_EQ(window->markList().count(), 3);
+    EXPECT_EQ(window->markList().at(1).start, 75);
+    EXPECT_EQ(window->markList().at(1).length, 25);
+    QStringList before;
+    for (int r = 0; r < 3; ++r)
+        before << page->lstRng->item(r)->text();
+    page->cmdLoad_Click();
+    QStringList after;
+    for (int r = 0; r < page->lstRng->count(); ++r)
+        after << page->lstRng->item(r)->text();
+    EXPECT_EQ(after, before);
+
+    // Removing the last line selects the new last one; the only one leaves nothing to edit.
+    page->lstRng->setCurrentRow(2);
+    page->cmdSSt_Click(2);
+    EXPECT_EQ(page->lstRng->currentRow(), 1);
+    page->cmdSSt_Click(2);
+    page->cmdSSt_Click(2);
+    EXPECT_EQ(page->lstRng->count(), 0);
+    EXPECT_FALSE(page->cmdSSt[1]->isEnabled());
+    EXPECT_FALSE(page->cmdSSt[2]->isEnabled());
+    EXPECT_TRUE(page->cmdApply->isEnabled()) << "an emptied list clears the player's marks";
+    page->cmdApply_Click();
+    EXPECT_FALSE(window->rangeBarShown());
+    EXPECT_FALSE(page->cmdApply->isEnabled());
+}
+
+// The browser follows a file shown in it, whatever the case of its name, and the settings
+// keep its folder and row; the save folder is forgotten once it is gone.
+TEST_F(Workspace, TheFileBrowserShowsFilesAndKeepsTheSaveFolder)
+{
+    const QString dir = folder.file(QStringLiteral("v"));
+    ASSERT_TRUE(QDir().mkpath(dir));
+    ASSERT_TRUE(QFile::copy(clip(testmedia::Flv1Mp3), dir + QStringLiteral("/a.flv")));
+    ASSERT_TRUE(QFile::copy(clip(testmedia::Flv1Mp3), dir + QStringLiteral("/clip.flv")));
+    list->showInFileBrowser(dir + QStringLiteral("/Clip.FLV"));
+    EXPECT_EQ(list->viewKind, 11);
+    EXPECT_TRUE(playFromBrowser);
+    EXPECT_EQ(list->Fn1->currentRow(), 1);
+    EXPECT_EQ(list->getFnFn(), dir + QStringLiteral("/clip.flv"));
+    EXPECT_EQ(list->mbRndPlay->State(), 0);
+    EXPECT_EQ(list->lblNote->text(), QStringLiteral("用滑鼠双击列表的指定项目，便可以播放该档案"));
+    const QString tip = list->pageBrowser->Fn1ToolTip(0);
+    EXPECT_EQ(tip, QStringLiteral("a.flv ( %1 KB )").arg((QFileInfo(clip(testmedia::Flv1Mp3)).size() + 1023) / 1024));
+    settings::Settings s = window->currentSettings();
+    EXPECT_EQ(s.listDir, dir);
+    EXPECT_EQ(s.listDirIdx.value_or(-9), 1);
+
+    // Played from the browser, the file is an item of the browser's list.
+    list->mbPlay_Click();
+    ASSERT_TRUE(waitFor([&] { return window->mci().FileName() == dir + QStringLiteral("/clip.flv"); }));
+    EXPECT_EQ(playOrigin, OriginList);
+
+    // F3 here shows the open file, as in the player; a right click opens no folder.
+    list->changeToTab(0, 0, false);
+    list->Form_KeyDown(114);
+    EXPECT_EQ(list->getFnFn(), dir + QStringLiteral("/clip.flv"));
+    list->pageBrowser->Dir1_MouseDown(testmedia::mediaDir(), Qt::RightButton);
+    EXPECT_EQ(list->pageBrowser->folder(), dir);
+
+    // A folder that vanished sends the browser back to its drive's root.
+    ui::clearShownBoxes();
+    list->pageBrowser->Dir1_MouseDown(dir + QStringLiteral("/gone"), Qt::LeftButton);
+    ASSERT_EQ(ui::shownBoxes().size(), 1u);
+    EXPECT_EQ(ui::shownBoxes()[0].text, QStringLiteral("你想要浏览的目录已经不存在！\r\n\r\n") + dir + QStringLiteral("/gone/"));
+    EXPECT_EQ(list->pageBrowser->folder(), list->pageBrowser->Drv1->currentText());
+    list->pageBrowser->Drv1->addItem(folder.file(QStringLiteral("no-drive")));
+    list->pageBrowser->Drv1->setCurrentIndex(list->pageBrowser->Drv1->count() - 1);
+    list->pageBrowser->Drv1_Change();
+    EXPECT_EQ(ui::shownBoxes().back().text, QStringLiteral("无法开启指定的磁碟机：") + folder.file(QStringLiteral("no-drive")));
+    EXPECT_NE(list->pageBrowser->Drv1->currentIndex(), list->pageBrowser->Drv1->count() - 1);
+
+    // The save folder: chosen in its dialog, used by the tools, cleared once it is gone.
+    answers.thenFile(dir);
+    list->pageBrowser->mbSaveDir_Click();
+    EXPECT_EQ(ui::shownBoxes().back().text, QStringLiteral("请选取预设的存取目录\r\n或者你也可以新建资料夹！"));
+    EXPECT_TRUE(list->pageBrowser->txtSaveDir->text().startsWith(dir));
+    EXPECT_EQ(withTrailingSeparator(getOutputFolder(QStringLiteral("/e/a/b.flv"), list->saveFolder)),
+              withTrailingSeparator(dir));
+    ASSERT_TRUE(QDir(dir).removeRecursively());
+    list->changeToTab(1, 1, false);
+    EXPECT_TRUE(list->pageBrowser->txtSaveDir->text().isEmpty());
+    EXPECT_EQ(getOutputFolder(QStringLiteral("/e/a/b.flv"), list->saveFolder), QStringLiteral("/e/a/"));
+    list->pageBrowser->chkDoneToFn->setChecked(false);
+    EXPECT_EQ(window->currentSettings().doneToFn, 0);
+
+    // A file dropped on the browser plays, and the browser shows it.
+    list->pageBrowser->Drv1_OLEDragDrop({clip(testmedia::H264AacFlv)}, QString());
+    EXPECT_EQ(window->mci().FileName(), clip(testmedia::H264AacFlv));
+    EXPECT_EQ(list->getFnFn(), clip(testmedia::H264AacFlv));
+}
+
+// Opened while a file plays, the workspace's stop button can stop it; a mark play that
+// ends list play shows single-file play checked in the workspace's menu.
+TEST_F(WorkspaceOpenedLater, StopButtonsAndPlayModeFollowThePlayer)
+{
+    listPlayMode = 2;
+    window->playSingle(clip(testmedia::Flv1Mp3), false);
+    ASSERT_TRUE(waitFor([&] { return window->mci().getStatus() == QStringLiteral("playing"); }));
+    openWorkspace();
+    EXPECT_EQ(list->mbStop->State(), 0);
+    EXPECT_TRUE(list->mnuPlaySetting[2]->isChecked());
+
+    window->applyMark({{25, 50}});
+    ui::clearShownBoxes();
+    window->mnuRngPlay_Click(0);
+    ASSERT_FALSE(ui::shownBoxes().empty());
+    EXPECT_EQ(listPlayMode, 0);
+    EXPECT_TRUE(list->mnuPlaySetting[0]->isChecked());
+    EXPECT_FALSE(list->mnuPlaySetting[2]->isChecked());
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "workspace/mdlBrowse.h"
 #include "workspace/mdlListOps.h"
+#include "workspace/mdlMarkList.h"
 
 #include <QSet>
 
@@ -129,7 +131,8 @@ TEST(ListOps, ButtonStatesFollowCountAndSelection)
     EXPECT_EQ(moveStates(3, 2).up, 0);
     EXPECT_EQ(moveStates(3, 2).down, 3);
     EXPECT_EQ(moveStates(3, -1).up, 3);
-    EXPECT_EQ(moveStates(3, -1).down, 3) << "nothing selected moves nothing";
+    EXPECT_EQ(moveStates(3, -1).down, 0) << "usable with nothing selected, though it moves nothing";
+    EXPECT_EQ(moveStates(0, -1).down, 3);
     EXPECT_EQ(moveStates(1, 0).up + moveStates(1, 0).down, 6);
 
     EXPECT_EQ(listButtonStates(0).needOne, 3);
@@ -138,25 +141,6 @@ TEST(ListOps, ButtonStatesFollowCountAndSelection)
     EXPECT_EQ(listButtonStates(2).needTwo, 0);
     EXPECT_EQ(stepButtonState(1), 3);
     EXPECT_EQ(stepButtonState(2), 0);
-}
-
-TEST(ListOps, FollowingRowByPlayMode)
-{
-    EXPECT_EQ(followingRow(SingleFile, 1, 1, 3), -1);
-    EXPECT_EQ(followingRow(RepeatFile, 1, 1, 3), 1);
-    EXPECT_EQ(followingRow(RepeatList, 1, 1, 3), 2);
-    EXPECT_EQ(followingRow(RepeatList, 1, 2, 3), 0) << "goes round after the last";
-    EXPECT_EQ(followingRow(RepeatList, -1, 0, 3), 2) << "and back before the first";
-    EXPECT_EQ(followingRow(RepeatList, 1, -1, 3), 0);
-    EXPECT_EQ(followingRow(RepeatList, -1, -1, 3), 2);
-    EXPECT_EQ(followingRow(RandomList, 1, 0, 3, rows({2})), 2);
-    EXPECT_EQ(followingRow(RandomList, 1, 0, 3, rows({9})), 2) << "a draw is kept inside the list";
-    for (int i = 0; i < 50; ++i) {
-        const int r = followingRow(RandomList, 1, 0, 3);
-        EXPECT_TRUE(r >= 0 && r < 3) << r;
-    }
-    for (int mode = 0; mode < 4; ++mode)
-        EXPECT_EQ(followingRow(mode, 1, 0, 0), -1);
 }
 
 TEST(ListOps, SizeTextsAndTooltips)
@@ -179,15 +163,15 @@ TEST(ListOps, SizeTextsAndTooltips)
     EXPECT_EQ(itemToolTip(QStringLiteral("http://h/a.flv"), -1), QStringLiteral("http://h/a.flv"));
 }
 
-TEST(ListOps, DroppedPathsComeLastFirstAndOnlyWhenTheyExist)
+TEST(ListOps, DroppedPathsKeepTheirOrderAndOnlyWhenTheyExist)
 {
     const auto exists = [](const QString& p) { return !p.contains(QStringLiteral("gone")); };
     EXPECT_EQ(droppedPaths({"/v/a", "/v/gone", "/v/c"}, QStringLiteral("/v/ignored"), exists),
-              QStringList({"/v/c", "/v/a"}));
+              QStringList({"/v/a", "/v/c"}));
     EXPECT_EQ(droppedPaths({QStringLiteral("c:\\\\v\\\\a.flv")}, QString(), exists),
               QStringList({QStringLiteral("C:\\v\\a.flv")}));
     EXPECT_EQ(droppedPaths({}, QStringLiteral("  /v/a  \r\n\r\n/v/gone\r\n/v/b\n/v/c"), exists),
-              QStringList({"/v/c", "/v/b", "/v/a"}));
+              QStringList({"/v/a", "/v/b", "/v/c"}));
     EXPECT_TRUE(droppedPaths({}, QString(), exists).isEmpty());
 }
 
@@ -195,4 +179,44 @@ TEST(ListOps, PlaylistDialogFilter)
 {
     EXPECT_EQ(playlistDialogFilter(),
               QStringLiteral("支援的清单档 (*.plt;*.pls;*.m3u;*.asx)|*.plt;*.pls;*.m3u;*.asx;"));
+}
+
+TEST(MarkListLines, TypedTimesAreCheckedInOrder)
+{
+    using namespace mdlMarkList;
+    EXPECT_TRUE(matchesTimePattern(QStringLiteral("00:59:59.99")));
+    for (const char* bad : {"1:02:03.45", "00:60:00.00", "00:00:60.00", "00:00:00.0", "00:00:00.001", "0a:00:00.00", ""})
+        EXPECT_FALSE(matchesTimePattern(QString::fromLatin1(bad))) << bad;
+
+    const QString total = QStringLiteral("00:00:04.00");
+    EXPECT_EQ(rangeRefusal(QStringLiteral("0:00:01.00"), total, total), badFormatMessage);
+    EXPECT_EQ(rangeRefusal(QStringLiteral("00:00:01.00"), QStringLiteral("00:00:04.01"), total), pastLengthMessage);
+    EXPECT_EQ(rangeRefusal(QStringLiteral("00:00:02.00"), QStringLiteral("00:00:02.00"), total), endBeforeStartMessage);
+    EXPECT_TRUE(rangeRefusal(QStringLiteral("00:00:01.00"), total, total).isEmpty()) << "the end may be the length";
+
+    const QString line = rangeLine(QStringLiteral("00:01:02.50"), QStringLiteral("00:01:10.00"));
+    EXPECT_EQ(line, QStringLiteral("　从 00:01:02.50 到 00:01:10.00"));
+    QString s, e;
+    splitRangeLine(line, s, e);
+    EXPECT_EQ(s + u'|' + e, QStringLiteral("00:01:02.50|00:01:10.00"));
+    splitRangeLine(QStringLiteral("no range here"), s, e);
+    EXPECT_EQ(s + u'|' + e, QStringLiteral("00:00:00.00|00:00:00.00"));
+    float fs = 0, fe = 0;
+    splitRangeFrames(line, 0.04f, fs, fe);
+    EXPECT_FLOAT_EQ(fs, 1562.5f);
+    EXPECT_FLOAT_EQ(fe, 1750.0f);
+    splitRangeFrames(line, 0.0f, fs, fe);
+    EXPECT_EQ(fs + fe, -2.0f) << "no open file gives no frames";
+}
+
+TEST(Browse, TheDriveListOffersWhatAUserOpens)
+{
+    using mdlBrowse::Mount;
+    const std::vector<Mount> mounts = {{"/", "overlay"},          {"/proc", "proc"},   {"/sys/fs/cgroup", "cgroup2"},
+                                       {"/dev/shm", "tmpfs"},     {"/home", "ext4"},   {"/run/user/1000", "tmpfs"},
+                                       {"/run/media/u/USB", "vfat"}, {"/boot/efi", "vfat"}, {"/mnt/data", "ext4"},
+                                       {"/snap/core/1", "squashfs"}};
+    EXPECT_EQ(mdlBrowse::browsableDrives(mounts), QStringList({"/", "/home", "/run/media/u/USB", "/mnt/data"}));
+    EXPECT_EQ(mdlBrowse::driveOf(QStringLiteral("/mnt/data/x"), {"/", "/mnt/data", "/mnt/d"}), QStringLiteral("/mnt/data"));
+    EXPECT_EQ(mdlBrowse::driveOf(QStringLiteral("/mnt/datax"), {"/", "/mnt/data"}), QStringLiteral("/"));
 }
