@@ -4,9 +4,13 @@
 #include "app/PlayerState.h"
 #include "app/mdlZorvoFLV.h"
 #include "player/frmMain.h"
+#include "tools/EncodePage.h"
 #include "tools/FixPage.h"
 #include "tools/JoinPage.h"
+#include "tools/SnapPage.h"
 #include "tools/SplitPage.h"
+#include "tools/mdlEncode.h"
+#include "tools/mdlSnap.h"
 #include "ui/CommDialog.h"
 #include "ui/Icons.h"
 #include "ui/MsgBox.h"
@@ -235,6 +239,10 @@ frmList::frmList(QWidget* owner) : QWidget(owner, Qt::Window)
                 content = pageSplit = new SplitPage(*toolHost_);
             else if (a.area == 4 && t == 0)
                 content = pageFix = new FixPage(*toolHost_);
+            else if (a.area == 3 && t == 0)
+                content = pageSnap = new SnapPage(*toolHost_);
+            else if (a.area == 6 || a.area == 7)
+                content = pageEncode[(a.area - 6) * 2 + t] = new EncodePage(*toolHost_, (a.area - 6) * 2 + t);
             addPanel(body_, panelName, t, content);
         }
     }
@@ -249,6 +257,16 @@ frmList::frmList(QWidget* owner) : QWidget(owner, Qt::Window)
     pageFix->saveFolder = &saveFolder;
     pageFix->jobWindow = this;
     connect(pageFix, &FixPage::playSpecChanged, this, &frmList::setPlaySpec);
+    pageSnap->mbMdSplit->setProperty(tagProperty, QStringLiteral("on"));
+    pageSnap->saveFolder = &saveFolder;
+    pageSnap->jobWindow = this;
+    connect(pageSnap, &SnapPage::playSpecChanged, this, &frmList::setPlaySpec);
+    for (EncodePage* page : pageEncode) {
+        page->mbEncodeSrc->setProperty(tagProperty, QStringLiteral("on"));
+        page->mbEncodeTo->setProperty(tagProperty, QStringLiteral("on"));
+        page->jobWindow = this;
+        connect(page, &EncodePage::playSpecChanged, this, &frmList::setPlaySpec);
+    }
 
     lblNote = new QLabel(this);
     lblNote->setObjectName(QStringLiteral("lblNote"));
@@ -528,6 +546,15 @@ void frmList::tabMn_Click(int area)
         // The file browser plays its selected file.
         mbPlay->setState(Fn1->count() > 0 ? 0 : 3);
         lblNote->setText(QStringLiteral("用滑鼠双击列表的指定项目，便可以播放该档案"));
+    }
+    if (viewKind == 30) {
+        lblNote->setText(mdlSnap::hintText());
+        setPlaySpec(pageSnap->playSpecPath());
+    } else if (viewKind >= 60 && viewKind <= 71 && viewKind % 10 < 2) {
+        const int page = (viewKind / 10 - 6) * 2 + viewKind % 10;
+        lblNote->setText(mdlEncode::hintText());
+        mnuPlaySpec->setText(mdlEncode::playCaption(page));
+        setPlaySpec(pageEncode[page]->playSpecPath());
     }
     updatePlayerStepButtons();
 }

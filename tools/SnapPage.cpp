@@ -1,0 +1,322 @@
+#include "tools/SnapPage.h"
+
+#include "app/Numbers.h"
+#include "app/mdlZorvoFLV.h"
+#include "tools/SplitPage.h"
+#include "tools/ToolHost.h"
+#include "tools/mdlSnap.h"
+#include "tools/mdlSplit.h"
+#include "tools/mdlToolCmds.h"
+#include "tools/mdlToolJob.h"
+#include "ui/CommDialog.h"
+#include "ui/ZorvoButton.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace {
+const QString dropHint = QStringLiteral("你可以拖曳档案到这里");
+const QString snapPageWord = QStringLiteral("截图");
+} // namespace
+
+SnapPage::SnapPage(ToolHost& host, QWidget* parent)
+    : QWidget(parent)
+    , host_(host)
+{
+    setObjectName(QStringLiteral("SnapPage"));
+
+    lblMdSplit = new QLabel(QStringLiteral("指定影片"), this);
+    txtMdSplit = new QLineEdit(this);
+    txtMdSplit->setObjectName(QStringLiteral("txtMdSplit"));
+    txtMdSplit->setToolTip(dropHint);
+    txtMdSplit->setAcceptDrops(true);
+    txtMdSplit->installEventFilter(this);
+    lblMdSplit->setBuddy(txtMdSplit);
+    mbMdSplit = new ui::ZorvoButton(this);
+    mbMdSplit->setObjectName(QStringLiteral("mbMdSplit"));
+    mbMdSplit->setCaption(QStringLiteral("..."));
+    mbMdSplit->setFixedSize(28, 24);
+    cmdMdSplitChk = new QPushButton(QStringLiteral("取得属性"), this);
+    cmdMdSplitChk->setObjectName(QStringLiteral("cmdMdSplitChk"));
+    cmdMdSplitChk->setEnabled(false);
+    lblMdLen = new QLabel(mdlToolCmds::propertyUnknown(), this);
+    picSplitMCI = new QWidget(this);
+    picSplitMCI->setObjectName(QStringLiteral("picSplitMCI"));
+    picSplitMCI->setFixedSize(32, 24);
+    picSplitMCI->hide();
+
+    auto newBox = [this](const QString& name, bool decimals) {
+        auto* box = new QLineEdit(this);
+        box->setObjectName(name);
+        box->setFixedWidth(64);
+        if (decimals)
+            box->setToolTip(SplitPage::decimalTip);
+        box->installEventFilter(this);
+        connect(box, &QLineEdit::textChanged, this, &SnapPage::refreshPage);
+        return box;
+    };
+    txtMdSnEq[0] = newBox(QStringLiteral("txtMdSnEq0"), true);
+    txtMdSnEq[1] = newBox(QStringLiteral("txtMdSnEq1"), false);
+    txtMdSnEq[2] = newBox(QStringLiteral("txtMdSnEq2"), true);
+    txtMdSnFrom[0] = newBox(QStringLiteral("txtMdSnFrom0"), true);
+    txtMdSnEnd[0] = newBox(QStringLiteral("txtMdSnEnd0"), true);
+
+    // Each option reads as a sentence with its boxes in the gaps.
+    auto caption = [this](QList<QLabel*>& list, const QString& text) {
+        auto* label = new QLabel(text, this);
+        list << label;
+        return label;
+    };
+    auto sentence = [](QRadioButton* opt, const QList<QWidget*>& parts) {
+        auto* row = new QHBoxLayout;
+        row->addWidget(opt);
+        for (QWidget* w : parts)
+            row->addWidget(w);
+        row->addStretch(1);
+        return row;
+    };
+    const QString seconds = QStringLiteral("秒数");
+    optMdSnap1[0] = new QRadioButton(QStringLiteral("选取时刻是第"), this);
+    optMdSnap1[1] = new QRadioButton(QStringLiteral("选取区段是影片的全部"), this);
+    optMdSnap1[2] = new QRadioButton(QStringLiteral("选取区段从第"), this);
+    optMdSnap2[0] = new QRadioButton(QStringLiteral("取得截图以等时间间隔，共"), this);
+    optMdSnap2[1] = new QRadioButton(QStringLiteral("取得截图以每"), this);
+    for (int i = 0; i < 3; ++i) {
+        optMdSnap1[i]->setObjectName(QStringLiteral("optMdSnap1_%1").arg(i));
+        connect(optMdSnap1[i], &QRadioButton::clicked, this, [this, i] { optMdSnap1_Click(i); });
+    }
+    for (int i = 0; i < 2; ++i) {
+        optMdSnap2[i]->setObjectName(QStringLiteral("optMdSnap2_%1").arg(i));
+        connect(optMdSnap2[i], &QRadioButton::clicked, this, [this, i] { optMdSnap2_Click(i); });
+    }
+    // The two option groups are two arrays: each needs a group of its own.
+    auto* stretchGroup = new QWidget(this);
+    auto* stretchColumn = new QVBoxLayout(stretchGroup);
+    stretchColumn->setContentsMargins(0, 0, 0, 0);
+    stretchColumn->addLayout(sentence(optMdSnap1[0], {txtMdSnEq[0], caption(stretchCaptions_[0],
+                                                        QStringLiteral("秒数 ( 即仅取一张截图 )"))}));
+    stretchColumn->addLayout(sentence(optMdSnap1[1], {}));
+    stretchColumn->addLayout(sentence(optMdSnap1[2], {txtMdSnFrom[0], caption(stretchCaptions_[2], seconds),
+                                                      caption(stretchCaptions_[2], QStringLiteral("到第")), txtMdSnEnd[0],
+                                                      caption(stretchCaptions_[2], seconds)}));
+    for (QRadioButton* o : optMdSnap1)
+        o->setParent(stretchGroup);
+    auto* spacingGroup = new QWidget(this);
+    auto* spacingColumn = new QVBoxLayout(spacingGroup);
+    spacingColumn->setContentsMargins(24, 0, 0, 0);
+    spacingColumn->addLayout(sentence(optMdSnap2[0], {txtMdSnEq[1], caption(spacingCaptions_[0], QStringLiteral("张"))}));
+    spacingColumn->addLayout(
+        sentence(optMdSnap2[1], {txtMdSnEq[2], caption(spacingCaptions_[1], QStringLiteral("秒数为间隔"))}));
+    for (QRadioButton* o : optMdSnap2)
+        o->setParent(spacingGroup);
+    optMdSnap1[1]->setChecked(true);
+    optMdSnap2[0]->setChecked(true);
+
+    lblSnapType = new QLabel(QStringLiteral("请选择输出的截图格式："), this);
+    cboMediaSnapType = new QComboBox(this);
+    cboMediaSnapType->setObjectName(QStringLiteral("cboMediaSnapType"));
+    cboMediaSnapType->addItems(mdlSnap::pictureTypes());
+    cboMediaSnapType->setCurrentIndex(0);
+    lblSnapNote = new QLabel(QStringLiteral("在以上输入参数符合条件后，便可以进行以下步骤"), this);
+    cmdMediaSnap = new QPushButton(QStringLiteral("执行截图功能"), this);
+    cmdMediaSnap->setObjectName(QStringLiteral("cmdMediaSnap"));
+
+    auto* sourceRow = new QGridLayout;
+    sourceRow->addWidget(lblMdSplit, 0, 0);
+    sourceRow->addWidget(txtMdSplit, 0, 1);
+    sourceRow->addWidget(mbMdSplit, 0, 2);
+    auto* propertyRow = new QHBoxLayout;
+    propertyRow->addWidget(cmdMdSplitChk);
+    propertyRow->addWidget(lblMdLen, 1);
+    propertyRow->addWidget(picSplitMCI);
+    auto* typeRow = new QHBoxLayout;
+    typeRow->addWidget(lblSnapType);
+    typeRow->addWidget(cboMediaSnapType);
+    typeRow->addStretch(1);
+
+    auto* column = new QVBoxLayout(this);
+    column->addLayout(sourceRow);
+    column->addLayout(propertyRow);
+    column->addSpacing(8);
+    column->addWidget(stretchGroup);
+    column->addWidget(spacingGroup);
+    column->addSpacing(8);
+    column->addLayout(typeRow);
+    column->addWidget(lblSnapNote);
+    column->addWidget(cmdMediaSnap, 0, Qt::AlignLeft);
+    column->addStretch(1);
+
+    connect(txtMdSplit, &QLineEdit::textChanged, this, &SnapPage::txtMdSplit_Change);
+    connect(mbMdSplit, &ui::ZorvoButton::Click, this, &SnapPage::mbMdSplit_Click);
+    connect(cmdMdSplitChk, &QPushButton::clicked, this, &SnapPage::cmdMdSplitChk_Click);
+    connect(cmdMediaSnap, &QPushButton::clicked, this, &SnapPage::cmdMediaSnap_Click);
+
+    refreshPage();
+}
+
+QWidget* SnapPage::owner() { return jobWindow ? jobWindow : window(); }
+
+QString SnapPage::source() const { return txtMdSplit->text().trimmed(); }
+
+QList<QLineEdit*> SnapPage::stretchBoxes(int index) const
+{
+    if (index == 0)
+        return {txtMdSnEq[0]};
+    if (index == 2)
+        return {txtMdSnFrom[0], txtMdSnEnd[0]};
+    return {};
+}
+
+void SnapPage::txtMdSplit_Change()
+{
+    const QString text = txtMdSplit->text();
+    if (text == txtMdSplitTag)
+        return;
+    txtMdSplitTag = text;
+    const QString file = source();
+    const bool exists = !file.isEmpty() && QFileInfo(file).isFile();
+    cmdMdSplitChk->setEnabled(exists);
+    cmdMdSplitChkTag.clear();
+    refreshPage();
+    playSpecPath_ = exists ? file : QString();
+    txtMdSplit->setToolTip(exists ? file : dropHint);
+    emit playSpecChanged(playSpecPath_);
+}
+
+void SnapPage::txtMdSplit_OLEDragDrop(const QStringList& files)
+{
+    if (files.isEmpty())
+        return;
+    QString file = files.first();
+    file.replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
+    file = mdlZorvoFLV::upperDriveLetter(file.trimmed());
+    if (!QFileInfo(file).isFile())
+        return;
+    txtMdSplit->setText(file);
+    cmdMdSplitChk_Click();
+}
+
+void SnapPage::mbMdSplit_Click()
+{
+    ui::CommDialog& dlg = ui::CommDialog::shared();
+    dlg.hwndOwner = owner();
+    dlg.DialogTitle.clear();
+    dlg.setFilter(mdlZorvoFLV::openFilterEditable);
+    dlg.setFilterIndex(1);
+    dlg.FileName.clear();
+    const QString chosen = dlg.ShowOpen();
+    if (chosen.isEmpty())
+        return;
+    txtMdSplit->setText(chosen);
+    cmdMdSplitChk_Click();
+}
+
+void SnapPage::cmdMdSplitChk_Click()
+{
+    cmdMdSplitChk->setFocus();
+    cmdMdSplitChkTag.clear();
+    cmdMdSplitChkTag = mdlSplit::readProperties(host_, owner(), picSplitMCI, source(), snapPageWord);
+    refreshPage();
+}
+
+void SnapPage::optMdSnap1_Click(int index)
+{
+    if (index < 0 || index >= 3)
+        return;
+    if (!optMdSnap1[index]->isChecked())
+        optMdSnap1[index]->setChecked(true);
+    optMdSnap1Tag = QString::number(index);
+    refreshPage();
+}
+
+void SnapPage::optMdSnap2_Click(int index)
+{
+    if (index < 0 || index >= 2)
+        return;
+    if (!optMdSnap2[index]->isChecked())
+        optMdSnap2[index]->setChecked(true);
+    optMdSnap2Tag = QString::number(index);
+    refreshPage();
+}
+
+void SnapPage::refreshPage()
+{
+    if (refreshing_)
+        return;
+    refreshing_ = true;
+    const QString file = source();
+    const bool known = !cmdMdSplitChkTag.isEmpty();
+    const double total = mdlZorvoFLV::valLenient(cmdMdSplitChkTag);
+    lblMdLen->setText(known ? mdlToolCmds::propertyLine(total, QFileInfo(file).size()) : mdlToolCmds::propertyUnknown());
+
+    // Only the boxes of the chosen stretch and spacing take values; the others are emptied.
+    const int s = stretch(), d = spacing();
+    for (int o = 0; o < 3; ++o) {
+        const bool on = known && o == s;
+        optMdSnap1[o]->setEnabled(known);
+        for (QLineEdit* box : stretchBoxes(o)) {
+            box->setEnabled(on);
+            if (known && !on && !box->text().isEmpty())
+                box->clear();
+        }
+        for (QLabel* label : stretchCaptions_[o])
+            label->setEnabled(on);
+    }
+    for (int o = 0; o < 2; ++o) {
+        const bool on = known && s != 0 && o == d;
+        optMdSnap2[o]->setEnabled(known && s != 0);
+        txtMdSnEq[o + 1]->setEnabled(on);
+        if (known && !on && !txtMdSnEq[o + 1]->text().isEmpty())
+            txtMdSnEq[o + 1]->clear();
+        for (QLabel* label : spacingCaptions_[o])
+            label->setEnabled(on);
+    }
+
+    const mdlToolCmds::SnapPlan plan = mdlToolCmds::planSnapshots(
+        s, d, known && QFileInfo(file).isFile() ? total : 0, txtMdSnEq[0]->text(), txtMdSnFrom[0]->text(),
+        txtMdSnEnd[0]->text(), txtMdSnEq[1]->text(), txtMdSnEq[2]->text());
+    cboMediaSnapType->setEnabled(plan.valid);
+    cmdMediaSnap->setEnabled(plan.valid);
+    refreshing_ = false;
+}
+
+void SnapPage::cmdMediaSnap_Click()
+{
+    cmdMediaSnap->setFocus();
+    mdlSnap::SnapRequest request;
+    request.source = txtMdSplit->text();
+    request.stretch = stretch();
+    request.spacing = spacing();
+    request.totalTag = cmdMdSplitChkTag;
+    request.at = txtMdSnEq[0]->text();
+    request.from = txtMdSnFrom[0]->text();
+    request.to = txtMdSnEnd[0]->text();
+    request.count = txtMdSnEq[1]->text();
+    request.every = txtMdSnEq[2]->text();
+    request.type = cboMediaSnapType->currentText();
+    QString& folder = saveFolder ? *saveFolder : ownSaveFolder_;
+    mdlSnap::cmdMediaSnap(host_, owner(), request, folder);
+}
+
+bool SnapPage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == txtMdSplit) {
+        if (mdlToolJob::takeFileDrop(event, [this](const QStringList& files) { txtMdSplit_OLEDragDrop(files); }))
+            return true;
+        return QWidget::eventFilter(watched, event);
+    }
+    if (event->type() == QEvent::KeyPress) {
+        auto* box = qobject_cast<QLineEdit*>(watched);
+        if (box && !SplitPage::keyAccepted(box, static_cast<QKeyEvent*>(event)))
+            return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
