@@ -193,9 +193,9 @@ namespace {
 // A dropped file that exists, in the box, with the type that fits it.
 void takeDropped(const QStringList& files, QComboBox* types, QLineEdit* box)
 {
-    if (files.isEmpty() || !QFileInfo(files.first()).isFile())
+    const QString file = mdlToolJob::droppedFile(files);
+    if (file.isEmpty())
         return;
-    const QString file = files.first();
     QStringList items;
     for (int i = 0; i < types->count(); ++i)
         items << types->itemText(i);

@@ -2,7 +2,6 @@
 
 #include "app/Numbers.h"
 #include "app/mdlZorvoFLV.h"
-#include "tools/SplitPage.h"
 #include "tools/ToolHost.h"
 #include "tools/mdlSnap.h"
 #include "tools/mdlSplit.h"
@@ -22,44 +21,13 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-namespace {
-const QString dropHint = QStringLiteral("你可以拖曳档案到这里");
-const QString snapPageWord = QStringLiteral("截图");
-} // namespace
-
 SnapPage::SnapPage(ToolHost& host, QWidget* parent)
-    : QWidget(parent)
-    , host_(host)
+    : MdSourcePage(host, QStringLiteral("截图"), parent)
 {
     setObjectName(QStringLiteral("SnapPage"));
 
-    lblMdSplit = new QLabel(QStringLiteral("指定影片"), this);
-    txtMdSplit = new QLineEdit(this);
-    txtMdSplit->setObjectName(QStringLiteral("txtMdSplit"));
-    txtMdSplit->setToolTip(dropHint);
-    txtMdSplit->setAcceptDrops(true);
-    txtMdSplit->installEventFilter(this);
-    lblMdSplit->setBuddy(txtMdSplit);
-    mbMdSplit = new ui::ZorvoButton(this);
-    mbMdSplit->setObjectName(QStringLiteral("mbMdSplit"));
-    mbMdSplit->setCaption(QStringLiteral("..."));
-    mbMdSplit->setFixedSize(28, 24);
-    cmdMdSplitChk = new QPushButton(QStringLiteral("取得属性"), this);
-    cmdMdSplitChk->setObjectName(QStringLiteral("cmdMdSplitChk"));
-    cmdMdSplitChk->setEnabled(false);
-    lblMdLen = new QLabel(mdlToolCmds::propertyUnknown(), this);
-    picSplitMCI = new QWidget(this);
-    picSplitMCI->setObjectName(QStringLiteral("picSplitMCI"));
-    picSplitMCI->setFixedSize(32, 24);
-    picSplitMCI->hide();
-
     auto newBox = [this](const QString& name, bool decimals) {
-        auto* box = new QLineEdit(this);
-        box->setObjectName(name);
-        box->setFixedWidth(64);
-        if (decimals)
-            box->setToolTip(SplitPage::decimalTip);
-        box->installEventFilter(this);
+        QLineEdit* box = numberBox(name, decimals);
         connect(box, &QLineEdit::textChanged, this, &SnapPage::refreshPage);
         return box;
     };
@@ -129,22 +97,14 @@ SnapPage::SnapPage(ToolHost& host, QWidget* parent)
     cmdMediaSnap = new QPushButton(QStringLiteral("执行截图功能"), this);
     cmdMediaSnap->setObjectName(QStringLiteral("cmdMediaSnap"));
 
-    auto* sourceRow = new QGridLayout;
-    sourceRow->addWidget(lblMdSplit, 0, 0);
-    sourceRow->addWidget(txtMdSplit, 0, 1);
-    sourceRow->addWidget(mbMdSplit, 0, 2);
-    auto* propertyRow = new QHBoxLayout;
-    propertyRow->addWidget(cmdMdSplitChk);
-    propertyRow->addWidget(lblMdLen, 1);
-    propertyRow->addWidget(picSplitMCI);
     auto* typeRow = new QHBoxLayout;
     typeRow->addWidget(lblSnapType);
     typeRow->addWidget(cboMediaSnapType);
     typeRow->addStretch(1);
 
     auto* column = new QVBoxLayout(this);
-    column->addLayout(sourceRow);
-    column->addLayout(propertyRow);
+    column->addLayout(sourceRow());
+    column->addLayout(propertyRow());
     column->addSpacing(8);
     column->addWidget(stretchGroup);
     column->addWidget(spacingGroup);
@@ -154,17 +114,10 @@ SnapPage::SnapPage(ToolHost& host, QWidget* parent)
     column->addWidget(cmdMediaSnap, 0, Qt::AlignLeft);
     column->addStretch(1);
 
-    connect(txtMdSplit, &QLineEdit::textChanged, this, &SnapPage::txtMdSplit_Change);
-    connect(mbMdSplit, &ui::ZorvoButton::Click, this, &SnapPage::mbMdSplit_Click);
-    connect(cmdMdSplitChk, &QPushButton::clicked, this, &SnapPage::cmdMdSplitChk_Click);
     connect(cmdMediaSnap, &QPushButton::clicked, this, &SnapPage::cmdMediaSnap_Click);
 
     refreshPage();
 }
-
-QWidget* SnapPage::owner() { return jobWindow ? jobWindow : window(); }
-
-QString SnapPage::source() const { return txtMdSplit->text().trimmed(); }
 
 QList<QLineEdit*> SnapPage::stretchBoxes(int index) const
 {
@@ -173,58 +126,6 @@ QList<QLineEdit*> SnapPage::stretchBoxes(int index) const
     if (index == 2)
         return {txtMdSnFrom[0], txtMdSnEnd[0]};
     return {};
-}
-
-void SnapPage::txtMdSplit_Change()
-{
-    const QString text = txtMdSplit->text();
-    if (text == txtMdSplitTag)
-        return;
-    txtMdSplitTag = text;
-    const QString file = source();
-    const bool exists = !file.isEmpty() && QFileInfo(file).isFile();
-    cmdMdSplitChk->setEnabled(exists);
-    cmdMdSplitChkTag.clear();
-    refreshPage();
-    playSpecPath_ = exists ? file : QString();
-    txtMdSplit->setToolTip(exists ? file : dropHint);
-    emit playSpecChanged(playSpecPath_);
-}
-
-void SnapPage::txtMdSplit_OLEDragDrop(const QStringList& files)
-{
-    if (files.isEmpty())
-        return;
-    QString file = files.first();
-    file.replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
-    file = mdlZorvoFLV::upperDriveLetter(file.trimmed());
-    if (!QFileInfo(file).isFile())
-        return;
-    txtMdSplit->setText(file);
-    cmdMdSplitChk_Click();
-}
-
-void SnapPage::mbMdSplit_Click()
-{
-    ui::CommDialog& dlg = ui::CommDialog::shared();
-    dlg.hwndOwner = owner();
-    dlg.DialogTitle.clear();
-    dlg.setFilter(mdlZorvoFLV::openFilterEditable);
-    dlg.setFilterIndex(1);
-    dlg.FileName.clear();
-    const QString chosen = dlg.ShowOpen();
-    if (chosen.isEmpty())
-        return;
-    txtMdSplit->setText(chosen);
-    cmdMdSplitChk_Click();
-}
-
-void SnapPage::cmdMdSplitChk_Click()
-{
-    cmdMdSplitChk->setFocus();
-    cmdMdSplitChkTag.clear();
-    cmdMdSplitChkTag = mdlSplit::readProperties(host_, owner(), picSplitMCI, source(), snapPageWord);
-    refreshPage();
 }
 
 void SnapPage::optMdSnap1_Click(int index)
@@ -253,9 +154,8 @@ void SnapPage::refreshPage()
         return;
     refreshing_ = true;
     const QString file = source();
-    const bool known = !cmdMdSplitChkTag.isEmpty();
+    const bool known = showProperties();
     const double total = mdlZorvoFLV::valLenient(cmdMdSplitChkTag);
-    lblMdLen->setText(known ? mdlToolCmds::propertyLine(total, QFileInfo(file).size()) : mdlToolCmds::propertyUnknown());
 
     // Only the boxes of the chosen stretch and spacing take values; the others are emptied.
     const int s = stretch(), d = spacing();
@@ -302,21 +202,5 @@ void SnapPage::cmdMediaSnap_Click()
     request.count = txtMdSnEq[1]->text();
     request.every = txtMdSnEq[2]->text();
     request.type = cboMediaSnapType->currentText();
-    QString& folder = saveFolder ? *saveFolder : ownSaveFolder_;
-    mdlSnap::cmdMediaSnap(host_, owner(), request, folder);
-}
-
-bool SnapPage::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == txtMdSplit) {
-        if (mdlToolJob::takeFileDrop(event, [this](const QStringList& files) { txtMdSplit_OLEDragDrop(files); }))
-            return true;
-        return QWidget::eventFilter(watched, event);
-    }
-    if (event->type() == QEvent::KeyPress) {
-        auto* box = qobject_cast<QLineEdit*>(watched);
-        if (box && !SplitPage::keyAccepted(box, static_cast<QKeyEvent*>(event)))
-            return true;
-    }
-    return QWidget::eventFilter(watched, event);
+    mdlSnap::cmdMediaSnap(host_, owner(), request, folder());
 }
