@@ -36,7 +36,6 @@ void appendTranslated(QStringList& out, const QString& opt, const QString* value
     }
 }
 
-
 // A numbered picture name ("~tmpSP%03d.jpg"): the snapshot line's series. A "%d" in any
 // other output ("50%done.mpg") is part of an ordinary file name.
 bool isPictureSeries(const QStringList& out)

@@ -2,7 +2,10 @@
 // "~tmpExtFmg.exe": the command lines of the tools were written for an FFmpeg build of
 // long ago. Today's ffmpeg reads a codec option before "-i" as an input option ("Unknown
 // decoder 'copy'") and a bare bit rate as bits a second; the tools mean the output and
-// kbit/s. This turns such a command line into one for the installed ffmpeg.
+// kbit/s. This turns such a command line into one for the installed ffmpeg: the snapshot
+// line's numbered picture becomes one picture of its own type at the moment asked for,
+// and an audio value that the container's default codec cannot take becomes the nearest
+// one it can.
 #include <QStringList>
 
 namespace fmg {
