@@ -121,6 +121,15 @@ void MdSourcePage::txtMdSplit_Change()
     emit playSpecChanged(playSpecPath_);
 }
 
+void MdSourcePage::takeSourceFrom(const MdSourcePage& other)
+{
+    if (other.txtMdSplit->text() == txtMdSplit->text() && other.cmdMdSplitChkTag == cmdMdSplitChkTag)
+        return;
+    txtMdSplit->setText(other.txtMdSplit->text());
+    cmdMdSplitChkTag = other.cmdMdSplitChkTag;
+    refreshPage();
+}
+
 void MdSourcePage::txtMdSplit_OLEDragDrop(const QStringList& files)
 {
     const QString file = mdlToolJob::droppedFile(files);

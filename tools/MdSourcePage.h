@@ -54,6 +54,9 @@ public:
     void cmdMdSplitChk_Click();
     // Enabling and emptying after any change.
     virtual void refreshPage() = 0;
+    // The two pages show one source: the page about to be shown takes the other's source
+    // and its known properties.
+    void takeSourceFrom(const MdSourcePage& other);
 
 signals:
     void playSpecChanged(const QString& path);

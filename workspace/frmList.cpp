@@ -547,7 +547,12 @@ void frmList::tabMn_Click(int area)
         mbPlay->setState(Fn1->count() > 0 ? 0 : 3);
         lblNote->setText(QStringLiteral("用滑鼠双击列表的指定项目，便可以播放该档案"));
     }
+    if (viewKind == 21) {
+        pageSplit->takeSourceFrom(*pageSnap);
+        setPlaySpec(pageSplit->playSpecPath());
+    }
     if (viewKind == 30) {
+        pageSnap->takeSourceFrom(*pageSplit);
         lblNote->setText(mdlSnap::hintText());
         setPlaySpec(pageSnap->playSpecPath());
     } else if (viewKind >= 60 && viewKind <= 71 && viewKind % 10 < 2) {

@@ -477,4 +477,12 @@ TEST_F(Workspace, SnapshotAndEncodePagesOnTheirAreas)
     EXPECT_TRUE(list->pageSnap->cmdMediaSnap->isEnabled());
     if (!shots.isEmpty())
         list->grab().save(shots + QStringLiteral("/page30-ready.png"));
+    // The split page shows the same source with its properties, and back again.
+    list->changeToTab(2, 1, false);
+    EXPECT_EQ(list->pageSplit->txtMdSplit->text(), clip(testmedia::Flv1Mp3));
+    EXPECT_EQ(list->pageSplit->cmdMdSplitChkTag, QStringLiteral("4.00"));
+    list->pageSplit->txtMdSplit->clear();
+    list->changeToTab(3, 0, false);
+    EXPECT_TRUE(list->pageSnap->txtMdSplit->text().isEmpty());
+    EXPECT_FALSE(list->pageSnap->cmdMediaSnap->isEnabled());
 }
