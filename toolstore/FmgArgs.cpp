@@ -4,6 +4,7 @@
 #include <QList>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace fmg {
@@ -138,6 +139,38 @@ void fitToContainer(QStringList& out)
 }
 
 } // namespace
+
+QString firstPictureName(const QString& pattern)
+{
+    static const QRegularExpression numbered(QStringLiteral("%(0?)([0-9]*)d"));
+    const QRegularExpressionMatch m = numbered.match(pattern);
+    if (!m.hasMatch())
+        return pattern;
+    const int width = m.captured(2).toInt();
+    const QString one = QStringLiteral("1").rightJustified(width, m.captured(1).isEmpty() ? QLatin1Char(' ') : QLatin1Char('0'));
+    return QString(pattern).replace(m.capturedStart(), m.capturedLength(), one);
+}
+
+QStringList lastPictureArgs(const QStringList& translated)
+{
+    // Only the shape takeOnePicture gives: -ss X -i SRC … -frames:v 1 … NAME.
+    const qsizetype in = translated.indexOf(QStringLiteral("-i"));
+    const qsizetype frames = translated.indexOf(QStringLiteral("-frames:v"));
+    if (in < 2 || translated[in - 2] != QLatin1String("-ss") || frames < 0 || in != translated.lastIndexOf(QStringLiteral("-i"))
+        || !isPictureSeries(translated))
+        return {};
+    bool ok = false;
+    const double at = translated[in - 1].toDouble(&ok);
+    if (!ok)
+        return {};
+    // The frames of the last second before the moment, each written over the one before.
+    const double from = std::max(0.0, at - 1.0);
+    QStringList out = translated.mid(0, in - 2);
+    out << QStringLiteral("-ss") << QString::number(from, 'f', 3) << translated.mid(in, frames - in)
+        << QStringLiteral("-t") << QString::number(at - from, 'f', 3) << translated.mid(frames + 2, translated.size() - frames - 3)
+        << QStringLiteral("-update") << QStringLiteral("1") << firstPictureName(translated.last());
+    return out;
+}
 
 QString kbitValue(const QString& value)
 {

@@ -13,6 +13,14 @@ namespace fmg {
 // Arguments after the program name, old style in, today's style out (without "ffmpeg").
 QStringList translateFfmpegArgs(const QStringList& oldArgs);
 
+// For a one-picture run (translated) whose moment lies after the last frame that starts
+// at or after it, the picture shown then is the last frame before the moment: the
+// arguments that write that frame under the first name of the series. Empty for any
+// other run.
+QStringList lastPictureArgs(const QStringList& translated);
+// The first name of a numbered picture series ("~tmpSP%03d.gif" -> "~tmpSP001.gif").
+QString firstPictureName(const QString& pattern);
+
 // "200" -> "200k"; a value with a unit or anything else stays as it is.
 QString kbitValue(const QString& value);
 

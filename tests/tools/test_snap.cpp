@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <gtest/gtest.h>
@@ -120,6 +121,23 @@ TEST_F(Snap, OnePictureAndTheFailurePath)
                   SnapEnd::SameAsSource);
         EXPECT_EQ(tooltest::sortedCodecs(file), QStringLiteral("flv1,mp3"));
     }
+}
+
+// A video of 5 frames a second, a picture every 1.3 s: the last moment, 3.9 s, comes after
+// the last frame has started (3.8 s) and still gets the picture shown then.
+TEST_F(Snap, LastMomentOfAVideoOfFewFrames)
+{
+    const QString file = src_.file(QStringLiteral("slow.flv"));
+    QProcess p;
+    p.start(ffmpeg(), {"-v", "error", "-nostdin", "-f", "lavfi", "-i", "testsrc=d=4:s=160x120:r=5", "-y", file});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    ui::ScriptedAnswers answers;
+    answers.thenFile(out_.path() + QLatin1Char('/'));
+    EXPECT_EQ(run({file, 1, 1, QStringLiteral("4.00"), {}, {}, {}, {}, QStringLiteral("1.3"), QStringLiteral("PNG")}),
+              SnapEnd::Done);
+    EXPECT_EQ(picture(out_.file(QStringLiteral("snapshot_004.png"))), QStringLiteral("png 160x120"));
+    expectClean({QStringLiteral("snapshot_001.png"), QStringLiteral("snapshot_002.png"), QStringLiteral("snapshot_003.png"),
+                 QStringLiteral("snapshot_004.png")});
 }
 
 // The page: properties from the real media layer, only the chosen stretch's boxes take

@@ -40,6 +40,12 @@ TEST(FmgArgs, SnapshotLineWritesOnePictureOfItsType)
               QStringLiteral("-nostdin -ss 5.500 -i /v/a.flv -y -frames:v 1 -vcodec gif -f image2 ~tmpSP%03d.gif"));
     EXPECT_EQ(joined(fmg::translateFfmpegArgs(words("-i a.flv -y -ss 1 -t 0.001 -f image2 s%d.png"))),
               QStringLiteral("-nostdin -ss 1 -i a.flv -y -frames:v 1 -f image2 s%d.png"));
+    // Past the last frame that starts after the moment: the last frame before it.
+    EXPECT_EQ(joined(fmg::lastPictureArgs(fmg::translateFfmpegArgs(words("-i a.flv -y -ss 3.900 -t 0.001 ~tmpSP%03d.gif")))),
+              QStringLiteral("-nostdin -ss 2.900 -i a.flv -y -t 1.000 -vcodec gif -f image2 -update 1 ~tmpSP001.gif"));
+    EXPECT_EQ(joined(fmg::lastPictureArgs(fmg::translateFfmpegArgs(words("-i a.flv -y -ss 0.5 -t 0.001 s%d.png")))),
+              QStringLiteral("-nostdin -ss 0.000 -i a.flv -y -t 0.500 -f image2 -update 1 s1.png"));
+    EXPECT_TRUE(fmg::lastPictureArgs(fmg::translateFfmpegArgs(words("-y -i a.flv -r 25 a.mpg"))).isEmpty());
     // A "%d" inside another output's name is only a name.
     EXPECT_EQ(joined(fmg::translateFfmpegArgs(words("-i a.flv 100%.flv"))), QStringLiteral("-nostdin -i a.flv 100%.flv"));
     EXPECT_EQ(joined(fmg::translateFfmpegArgs(words("-y -i a.flv -r 25 /v/50%done.mpg"))),
