@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 
 namespace {
 const QString dropHint = QStringLiteral("你可以拖曳档案到这里");
@@ -103,6 +104,27 @@ bool MdSourcePage::showProperties()
                                                         QFileInfo(source()).size())
                             : mdlToolCmds::propertyUnknown());
     return known;
+}
+
+void MdSourcePage::chooseOption(QRadioButton* const* options, int count, int index, QString& tag)
+{
+    if (index < 0 || index >= count)
+        return;
+    if (!options[index]->isChecked())
+        options[index]->setChecked(true);
+    tag = QString::number(index);
+    refreshPage();
+}
+
+void MdSourcePage::enableOption(const QList<QLineEdit*>& boxes, const QList<QLabel*>& captions, bool on, bool known)
+{
+    for (QLineEdit* box : boxes) {
+        box->setEnabled(on);
+        if (known && !on && !box->text().isEmpty())
+            box->clear();
+    }
+    for (QLabel* label : captions)
+        label->setEnabled(on);
 }
 
 void MdSourcePage::txtMdSplit_Change()

@@ -12,6 +12,7 @@ class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QRadioButton;
 struct ToolHost;
 
 namespace ui {
@@ -76,6 +77,11 @@ protected:
     QString& folder() { return saveFolder ? *saveFolder : ownSaveFolder_; }
     // The property line for the properties as they stand; true when they are known.
     bool showProperties();
+    // Option index of an option array is the chosen one, kept as text in tag.
+    void chooseOption(QRadioButton* const* options, int count, int index, QString& tag);
+    // The boxes and captions of one option take values only when on; once the properties
+    // are known, the boxes of an option that is not on are emptied.
+    static void enableOption(const QList<QLineEdit*>& boxes, const QList<QLabel*>& captions, bool on, bool known);
 
     ToolHost& host_;
 

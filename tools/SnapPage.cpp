@@ -130,22 +130,12 @@ QList<QLineEdit*> SnapPage::stretchBoxes(int index) const
 
 void SnapPage::optMdSnap1_Click(int index)
 {
-    if (index < 0 || index >= 3)
-        return;
-    if (!optMdSnap1[index]->isChecked())
-        optMdSnap1[index]->setChecked(true);
-    optMdSnap1Tag = QString::number(index);
-    refreshPage();
+    chooseOption(optMdSnap1, 3, index, optMdSnap1Tag);
 }
 
 void SnapPage::optMdSnap2_Click(int index)
 {
-    if (index < 0 || index >= 2)
-        return;
-    if (!optMdSnap2[index]->isChecked())
-        optMdSnap2[index]->setChecked(true);
-    optMdSnap2Tag = QString::number(index);
-    refreshPage();
+    chooseOption(optMdSnap2, 2, index, optMdSnap2Tag);
 }
 
 void SnapPage::refreshPage()
@@ -160,24 +150,12 @@ void SnapPage::refreshPage()
     // Only the boxes of the chosen stretch and spacing take values; the others are emptied.
     const int s = stretch(), d = spacing();
     for (int o = 0; o < 3; ++o) {
-        const bool on = known && o == s;
         optMdSnap1[o]->setEnabled(known);
-        for (QLineEdit* box : stretchBoxes(o)) {
-            box->setEnabled(on);
-            if (known && !on && !box->text().isEmpty())
-                box->clear();
-        }
-        for (QLabel* label : stretchCaptions_[o])
-            label->setEnabled(on);
+        enableOption(stretchBoxes(o), stretchCaptions_[o], known && o == s, known);
     }
     for (int o = 0; o < 2; ++o) {
-        const bool on = known && s != 0 && o == d;
         optMdSnap2[o]->setEnabled(known && s != 0);
-        txtMdSnEq[o + 1]->setEnabled(on);
-        if (known && !on && !txtMdSnEq[o + 1]->text().isEmpty())
-            txtMdSnEq[o + 1]->clear();
-        for (QLabel* label : spacingCaptions_[o])
-            label->setEnabled(on);
+        enableOption({txtMdSnEq[o + 1]}, spacingCaptions_[o], known && s != 0 && o == d, known);
     }
 
     const mdlToolCmds::SnapPlan plan = mdlToolCmds::planSnapshots(

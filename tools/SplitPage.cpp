@@ -129,12 +129,7 @@ QList<QLineEdit*> SplitPage::boxesOf(int option) const
 
 void SplitPage::optMdSplit_Click(int index)
 {
-    if (index < 0 || index >= 6)
-        return;
-    if (!optMdSplit[index]->isChecked())
-        optMdSplit[index]->setChecked(true);
-    optMdSplitTag = QString::number(index);
-    refreshPage();
+    chooseOption(optMdSplit, 6, index, optMdSplitTag);
 }
 
 void SplitPage::refreshPage()
@@ -144,16 +139,8 @@ void SplitPage::refreshPage()
     refreshing_ = true;
     const bool known = showProperties();
     const int selected = option();
-    for (int o = 0; o < 6; ++o) {
-        const bool on = known && o == selected;
-        for (QLineEdit* box : boxesOf(o)) {
-            box->setEnabled(on);
-            if (known && !on && !box->text().isEmpty())
-                box->clear();
-        }
-        for (QLabel* label : captions_[o])
-            label->setEnabled(on);
-    }
+    for (int o = 0; o < 6; ++o)
+        enableOption(boxesOf(o), captions_[o], known && o == selected, known);
     lblNoteMd[2]->setText(mdlToolCmds::splitCountUnknown());
     lblNoteMd[4]->setText(mdlToolCmds::splitLengthUnknown());
     lblNoteMd[5]->setText(mdlToolCmds::splitSizeUnknown());
