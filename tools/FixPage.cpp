@@ -80,12 +80,8 @@ void FixPage::txtMdFix_Change()
 
 void FixPage::txtMdFix_OLEDragDrop(const QStringList& files)
 {
-    if (files.isEmpty())
-        return;
-    QString file = files.first();
-    file.replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
-    file = mdlZorvoFLV::upperDriveLetter(file.trimmed());
-    if (!QFileInfo(file).isFile())
+    const QString file = mdlToolJob::droppedFile(files);
+    if (file.isEmpty())
         return;
     txtMdFix->setText(file);
     txtMdFix->setFocus();
@@ -93,13 +89,7 @@ void FixPage::txtMdFix_OLEDragDrop(const QStringList& files)
 
 void FixPage::mbMdFix_Click()
 {
-    ui::CommDialog& dlg = ui::CommDialog::shared();
-    dlg.hwndOwner = owner();
-    dlg.DialogTitle.clear();
-    dlg.setFilter(mdlZorvoFLV::openFilterEditable);
-    dlg.setFilterIndex(1);
-    dlg.FileName.clear();
-    const QString chosen = dlg.ShowOpen();
+    const QString chosen = mdlToolJob::chooseEditable(owner());
     if (!chosen.isEmpty())
         txtMdFix->setText(chosen);
 }

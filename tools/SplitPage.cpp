@@ -23,60 +23,12 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-namespace {
-const QString dropHint = QStringLiteral("你可以拖曳档案到这里");
-}
-
-const QString SplitPage::decimalTip = QStringLiteral("允许有小数点");
-
-bool SplitPage::keyAccepted(const QWidget* box, const QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_Backspace)
-        return true;
-    const QString text = event->text();
-    if (text.isEmpty())
-        return true;
-    const QChar c = text.at(0);
-    if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
-        return true;
-    return c == QLatin1Char('.') && box && box->toolTip() == decimalTip;
-}
-
 SplitPage::SplitPage(ToolHost& host, QWidget* parent)
-    : QWidget(parent)
-    , host_(host)
+    : MdSourcePage(host, QStringLiteral("切割"), parent)
 {
     setObjectName(QStringLiteral("SplitPage"));
 
-    lblMdSplit = new QLabel(QStringLiteral("指定影片"), this);
-    txtMdSplit = new QLineEdit(this);
-    txtMdSplit->setObjectName(QStringLiteral("txtMdSplit"));
-    txtMdSplit->setToolTip(dropHint);
-    txtMdSplit->setAcceptDrops(true);
-    txtMdSplit->installEventFilter(this);
-    lblMdSplit->setBuddy(txtMdSplit);
-    mbMdSplit = new ui::ZorvoButton(this);
-    mbMdSplit->setObjectName(QStringLiteral("mbMdSplit"));
-    mbMdSplit->setCaption(QStringLiteral("..."));
-    mbMdSplit->setFixedSize(28, 24);
-    cmdMdSplitChk = new QPushButton(QStringLiteral("取得属性"), this);
-    cmdMdSplitChk->setObjectName(QStringLiteral("cmdMdSplitChk"));
-    cmdMdSplitChk->setEnabled(false);
-    lblMdLen = new QLabel(mdlToolCmds::propertyUnknown(), this);
-    picSplitMCI = new QWidget(this);
-    picSplitMCI->setObjectName(QStringLiteral("picSplitMCI"));
-    picSplitMCI->setFixedSize(32, 24);
-    picSplitMCI->hide();
-
-    auto newBox = [this](const char* name, bool decimals) {
-        auto* box = new QLineEdit(this);
-        box->setObjectName(QString::fromLatin1(name));
-        box->setFixedWidth(64);
-        if (decimals)
-            box->setToolTip(decimalTip);
-        box->installEventFilter(this);
-        return box;
-    };
+    auto newBox = [this](const char* name, bool decimals) { return numberBox(QString::fromLatin1(name), decimals); };
     txtMdSpEq[0] = newBox("txtMdSpEq0", false);
     txtMdSpEq[1] = newBox("txtMdSpEq1", true);
     txtMdSpEq[2] = newBox("txtMdSpEq2", false);
@@ -140,14 +92,6 @@ SplitPage::SplitPage(ToolHost& host, QWidget* parent)
     cmdMediaSplit->setObjectName(QStringLiteral("cmdMediaSplit"));
     cmdMediaSplit->setEnabled(false);
 
-    auto* sourceRow = new QGridLayout;
-    sourceRow->addWidget(lblMdSplit, 0, 0);
-    sourceRow->addWidget(txtMdSplit, 0, 1);
-    sourceRow->addWidget(mbMdSplit, 0, 2);
-    auto* propertyRow = new QHBoxLayout;
-    propertyRow->addWidget(cmdMdSplitChk);
-    propertyRow->addWidget(lblMdLen, 1);
-    propertyRow->addWidget(picSplitMCI);
     auto* limits = new QHBoxLayout;
     limits->addWidget(lblMinCount);
     limits->addSpacing(12);
@@ -155,8 +99,8 @@ SplitPage::SplitPage(ToolHost& host, QWidget* parent)
     limits->addStretch(1);
 
     auto* column = new QVBoxLayout(this);
-    column->addLayout(sourceRow);
-    column->addLayout(propertyRow);
+    column->addLayout(sourceRow());
+    column->addLayout(propertyRow());
     column->addSpacing(8);
     column->addLayout(options);
     column->addLayout(limits);
@@ -166,9 +110,6 @@ SplitPage::SplitPage(ToolHost& host, QWidget* parent)
     column->addWidget(cmdMediaSplit, 0, Qt::AlignLeft);
     column->addStretch(1);
 
-    connect(txtMdSplit, &QLineEdit::textChanged, this, &SplitPage::txtMdSplit_Change);
-    connect(mbMdSplit, &ui::ZorvoButton::Click, this, &SplitPage::mbMdSplit_Click);
-    connect(cmdMdSplitChk, &QPushButton::clicked, this, &SplitPage::cmdMdSplitChk_Click);
     connect(cmdMediaSplit, &QPushButton::clicked, this, &SplitPage::cmdMediaSplit_Click);
     for (int option = 0; option < 6; ++option)
         for (QLineEdit* box : boxesOf(option))
@@ -176,10 +117,6 @@ SplitPage::SplitPage(ToolHost& host, QWidget* parent)
 
     refreshPage();
 }
-
-QWidget* SplitPage::owner() { return jobWindow ? jobWindow : window(); }
-
-QString SplitPage::source() const { return txtMdSplit->text().trimmed(); }
 
 QList<QLineEdit*> SplitPage::boxesOf(int option) const
 {
@@ -190,68 +127,9 @@ QList<QLineEdit*> SplitPage::boxesOf(int option) const
     return {};
 }
 
-void SplitPage::txtMdSplit_Change()
-{
-    const QString text = txtMdSplit->text();
-    if (text == txtMdSplitTag)
-        return;
-    txtMdSplitTag = text;
-    const QString file = source();
-    const bool exists = !file.isEmpty() && QFileInfo(file).isFile();
-    cmdMdSplitChk->setEnabled(exists);
-    cmdMdSplitChkTag.clear();
-    refreshPage();
-    playSpecPath_ = exists ? file : QString();
-    txtMdSplit->setToolTip(exists ? file : dropHint);
-    emit playSpecChanged(playSpecPath_);
-}
-
-void SplitPage::txtMdSplit_OLEDragDrop(const QStringList& files)
-{
-    if (files.isEmpty())
-        return;
-    QString file = files.first();
-    file.replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
-    file = mdlZorvoFLV::upperDriveLetter(file.trimmed());
-    if (!QFileInfo(file).isFile())
-        return;
-    txtMdSplit->setText(file);
-    cmdMdSplitChk_Click();
-}
-
-void SplitPage::mbMdSplit_Click()
-{
-    ui::CommDialog& dlg = ui::CommDialog::shared();
-    dlg.hwndOwner = owner();
-    dlg.DialogTitle.clear();
-    dlg.setFilter(mdlZorvoFLV::openFilterEditable);
-    dlg.setFilterIndex(1);
-    dlg.FileName.clear();
-    const QString chosen = dlg.ShowOpen();
-    if (chosen.isEmpty())
-        return;
-    txtMdSplit->setText(chosen);
-    cmdMdSplitChk_Click();
-}
-
-void SplitPage::cmdMdSplitChk_Click()
-{
-    // Off the boxes, so that no edit is under way while the device is open.
-    cmdMdSplitChk->setFocus();
-    cmdMdSplitChkTag.clear();
-    const QString file = source();
-    cmdMdSplitChkTag = mdlSplit::readProperties(host_, owner(), picSplitMCI, file, QStringLiteral("切割"));
-    refreshPage();
-}
-
 void SplitPage::optMdSplit_Click(int index)
 {
-    if (index < 0 || index >= 6)
-        return;
-    if (!optMdSplit[index]->isChecked())
-        optMdSplit[index]->setChecked(true);
-    optMdSplitTag = QString::number(index);
-    refreshPage();
+    chooseOption(optMdSplit, 6, index, optMdSplitTag);
 }
 
 void SplitPage::refreshPage()
@@ -259,24 +137,10 @@ void SplitPage::refreshPage()
     if (refreshing_)
         return;
     refreshing_ = true;
-    const bool known = !cmdMdSplitChkTag.isEmpty();
+    const bool known = showProperties();
     const int selected = option();
-    if (known) {
-        const QString file = source();
-        lblMdLen->setText(mdlToolCmds::propertyLine(mdlZorvoFLV::valLenient(cmdMdSplitChkTag), QFileInfo(file).size()));
-    } else {
-        lblMdLen->setText(mdlToolCmds::propertyUnknown());
-    }
-    for (int o = 0; o < 6; ++o) {
-        const bool on = known && o == selected;
-        for (QLineEdit* box : boxesOf(o)) {
-            box->setEnabled(on);
-            if (known && !on && !box->text().isEmpty())
-                box->clear();
-        }
-        for (QLabel* label : captions_[o])
-            label->setEnabled(on);
-    }
+    for (int o = 0; o < 6; ++o)
+        enableOption(boxesOf(o), captions_[o], known && o == selected, known);
     lblNoteMd[2]->setText(mdlToolCmds::splitCountUnknown());
     lblNoteMd[4]->setText(mdlToolCmds::splitLengthUnknown());
     lblNoteMd[5]->setText(mdlToolCmds::splitSizeUnknown());
@@ -331,21 +195,5 @@ void SplitPage::cmdMediaSplit_Click()
         request.from = txtMdSpFrom[selected - 3]->text();
         request.to = txtMdSpEnd[selected - 3]->text();
     }
-    QString& folder = saveFolder ? *saveFolder : ownSaveFolder_;
-    mdlSplit::cmdMediaSplit(host_, owner(), request, folder);
-}
-
-bool SplitPage::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == txtMdSplit) {
-        if (mdlToolJob::takeFileDrop(event, [this](const QStringList& files) { txtMdSplit_OLEDragDrop(files); }))
-            return true;
-        return QWidget::eventFilter(watched, event);
-    }
-    if (event->type() == QEvent::KeyPress) {
-        auto* box = qobject_cast<QLineEdit*>(watched);
-        if (box && !keyAccepted(box, static_cast<QKeyEvent*>(event)))
-            return true;
-    }
-    return QWidget::eventFilter(watched, event);
+    mdlSplit::cmdMediaSplit(host_, owner(), request, folder());
 }

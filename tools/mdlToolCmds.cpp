@@ -402,7 +402,7 @@ QString encodeCmd(const QString& ffmpeg, const QString& source, const QString& t
         line += QStringLiteral(" -vcodec wmv2 ");
     else if (music)
         line += QStringLiteral(" -vn ");
-    if (!music && s.size && *s.size != QStringLiteral("原视讯大小"))
+    if (!music && s.size && !s.size->isEmpty() && *s.size != QStringLiteral("原视讯大小"))
         line += QStringLiteral(" -s ") + *s.size;
     if (s.frameRate)
         line += QStringLiteral(" -r ") + *s.frameRate;

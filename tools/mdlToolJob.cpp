@@ -1,6 +1,8 @@
 #include "tools/mdlToolJob.h"
 
 #include "tools/mdlToolCmds.h"
+#include "app/mdlZorvoFLV.h"
+#include "ui/CommDialog.h"
 
 #include <QDir>
 #include <QFile>
@@ -69,6 +71,27 @@ bool takeFileDrop(QEvent* event, const std::function<void(const QStringList&)>& 
         dropped(files);
     }
     return true;
+}
+
+QString droppedFile(const QStringList& files)
+{
+    if (files.isEmpty())
+        return QString();
+    QString file = files.first();
+    file.replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
+    file = mdlZorvoFLV::upperDriveLetter(file.trimmed());
+    return QFileInfo(file).isFile() ? file : QString();
+}
+
+QString chooseEditable(QWidget* owner)
+{
+    ui::CommDialog& dlg = ui::CommDialog::shared();
+    dlg.hwndOwner = owner;
+    dlg.DialogTitle.clear();
+    dlg.setFilter(mdlZorvoFLV::openFilterEditable);
+    dlg.setFilterIndex(1);
+    dlg.FileName.clear();
+    return dlg.ShowOpen();
 }
 
 } // namespace mdlToolJob

@@ -25,11 +25,18 @@ float secondsSince(const QElapsedTimer& t);
 } // namespace mdlToolJob
 
 class QEvent;
+class QWidget;
 
 namespace mdlToolJob {
 
 // Files dropped on a page's source box: takes the drag of local files and hands a drop's
 // files to dropped. True when the event was one of these and has been dealt with.
 bool takeFileDrop(QEvent* event, const std::function<void(const QStringList&)>& dropped);
+// The first dropped file as a source box takes it (a doubled backslash made one, the drive
+// letter in upper case), or empty when it is not an existing file.
+QString droppedFile(const QStringList& files);
+// The open dialog of the pages' source boxes: editable media, owned by owner. The chosen
+// path, or empty.
+QString chooseEditable(QWidget* owner);
 
 } // namespace mdlToolJob

@@ -3,6 +3,7 @@
 #include "FmgArgs.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <cstdio>
 
 int main(int argc, char** argv)
@@ -15,5 +16,11 @@ int main(int argc, char** argv)
         return ffrun::exitNotStarted;
     }
     const QStringList args = fmg::translateFfmpegArgs(QCoreApplication::arguments().mid(1));
-    return ffrun::run(ffmpeg, args, ffrun::Options{});
+    int rc = ffrun::run(ffmpeg, args, ffrun::Options{});
+    // A snapshot past the last frame that starts after its moment (the last moment of a
+    // series in a video of few frames a second): the frame shown at that moment.
+    const QStringList last = fmg::lastPictureArgs(args);
+    if (!last.isEmpty() && !QFileInfo::exists(last.last()) && !ffrun::terminationRequested())
+        rc = ffrun::run(ffmpeg, last, ffrun::Options{});
+    return rc;
 }

@@ -4,9 +4,13 @@
 #include "app/PlayerState.h"
 #include "app/mdlZorvoFLV.h"
 #include "player/frmMain.h"
+#include "tools/EncodePage.h"
 #include "tools/FixPage.h"
 #include "tools/JoinPage.h"
+#include "tools/SnapPage.h"
 #include "tools/SplitPage.h"
+#include "tools/mdlEncode.h"
+#include "tools/mdlSnap.h"
 #include "ui/CommDialog.h"
 #include "ui/Icons.h"
 #include "ui/MsgBox.h"
@@ -237,6 +241,16 @@ frmList::frmList(QWidget* owner) : QWidget(owner, Qt::Window)
     pageFix->saveFolder = &saveFolder;
     pageFix->jobWindow = this;
     connect(pageFix, &FixPage::playSpecChanged, this, &frmList::setPlaySpec);
+    pageSnap->mbMdSplit->setProperty(tagProperty, QStringLiteral("on"));
+    pageSnap->saveFolder = &saveFolder;
+    pageSnap->jobWindow = this;
+    connect(pageSnap, &SnapPage::playSpecChanged, this, &frmList::setPlaySpec);
+    for (EncodePage* page : pageEncode) {
+        page->mbEncodeSrc->setProperty(tagProperty, QStringLiteral("on"));
+        page->mbEncodeTo->setProperty(tagProperty, QStringLiteral("on"));
+        page->jobWindow = this;
+        connect(page, &EncodePage::playSpecChanged, this, &frmList::setPlaySpec);
+    }
 
     lblNote = new QLabel(this);
     lblNote->setObjectName(QStringLiteral("lblNote"));
@@ -278,8 +292,17 @@ QWidget* frmList::makePage(int area, int tab)
         return mergePage();
     case 21:
         return pageSplit = new SplitPage(*toolHost_);
+    case 30:
+        return pageSnap = new SnapPage(*toolHost_);
     case 40:
         return pageFix = new FixPage(*toolHost_);
+    case 60:
+    case 61:
+    case 70:
+    case 71: {
+        const int page = (area - 6) * 2 + tab;
+        return pageEncode[page] = new EncodePage(*toolHost_, page);
+    }
     default:
         return nullptr;
     }
@@ -561,8 +584,27 @@ void frmList::showOtherPage()
         lblNote->setText(mdlBrowse::browserNote);
         pageBrowser->clearGoneSaveDir();
         break;
+    case 21:
+        pageSplit->takeSourceFrom(*pageSnap);
+        setPlaySpec(pageSplit->playSpecPath());
+        break;
+    case 30:
+        pageSnap->takeSourceFrom(*pageSplit);
+        lblNote->setText(mdlSnap::hintText());
+        setPlaySpec(pageSnap->playSpecPath());
+        break;
+    case 60:
+    case 61:
+    case 70:
+    case 71: {
+        const int page = (viewKind / 10 - 6) * 2 + viewKind % 10;
+        lblNote->setText(mdlEncode::hintText());
+        mnuPlaySpec->setText(mdlEncode::playCaption(page));
+        setPlaySpec(pageEncode[page]->playSpecPath());
+        break;
+    }
     default:
-        // The tool pages say what they need on the pages themselves.
+        // The other tool pages say what they need on the pages themselves.
         break;
     }
 }

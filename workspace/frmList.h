@@ -10,10 +10,12 @@
 #include "app/Settings.h"
 
 class QListWidget;
+class EncodePage;
 class FileBrowserPage;
 class FixPage;
 class MarkListPage;
 class JoinPage;
+class SnapPage;
 class SplitPage;
 struct ToolHost;
 class QLabel;
@@ -148,6 +150,8 @@ public:
     SplitPage* pageSplit = nullptr;
     JoinPage* pageJoin = nullptr;
     FixPage* pageFix = nullptr;
+    SnapPage* pageSnap = nullptr;
+    std::array<EncodePage*, 4> pageEncode{}; // view kinds 60, 61, 70, 71
     QString saveFolder;
     // The page shown names the file that "播放指定影片" plays.
     void setPlaySpec(const QString& path);

@@ -30,15 +30,45 @@ TEST(FmgArgs, EncodeLineKeepsOrderAndReadsBitRatesAsKbits)
               QStringLiteral("-nostdin -i a.flv -b:v 1600k -b:a 128k a.avi"));
 }
 
-TEST(FmgArgs, SnapshotLineWritesNumberedPictures)
+TEST(FmgArgs, SnapshotLineWritesOnePictureOfItsType)
 {
-    // The pattern passes through; the picture-series muxer is named so that a .gif is a
-    // numbered picture too and not one animated file called "~tmpSP%03d.gif".
+    // One picture from a seek on the input: a moment between two frames still has one.
+    // The picture-series muxer is named, and a .gif gets the GIF codec, not JPEG data.
     EXPECT_EQ(joined(fmg::translateFfmpegArgs(words("-i /v/a.flv -y -ss 12.340 -t 0.001 ~tmpSP%03d.jpg"))),
-              QStringLiteral("-nostdin -i /v/a.flv -y -ss 12.340 -t 0.001 -f image2 ~tmpSP%03d.jpg"));
-    EXPECT_EQ(joined(fmg::translateFfmpegArgs(words("-i a.flv -y -ss 1 -t 0.001 -f image2 s%d.gif"))),
-              QStringLiteral("-nostdin -i a.flv -y -ss 1 -t 0.001 -f image2 s%d.gif"));
+              QStringLiteral("-nostdin -ss 12.340 -i /v/a.flv -y -frames:v 1 -f image2 ~tmpSP%03d.jpg"));
+    EXPECT_EQ(joined(fmg::translateFfmpegArgs(words("-i /v/a.flv -y -ss 5.500 -t 0.001 ~tmpSP%03d.gif"))),
+              QStringLiteral("-nostdin -ss 5.500 -i /v/a.flv -y -frames:v 1 -vcodec gif -f image2 ~tmpSP%03d.gif"));
+    EXPECT_EQ(joined(fmg::translateFfmpegArgs(words("-i a.flv -y -ss 1 -t 0.001 -f image2 s%d.png"))),
+              QStringLiteral("-nostdin -ss 1 -i a.flv -y -frames:v 1 -f image2 s%d.png"));
+    // Past the last frame that starts after the moment: the last frame before it.
+    EXPECT_EQ(joined(fmg::lastPictureArgs(fmg::translateFfmpegArgs(words("-i a.flv -y -ss 3.900 -t 0.001 ~tmpSP%03d.gif")))),
+              QStringLiteral("-nostdin -ss 2.900 -i a.flv -y -t 1.000 -vcodec gif -f image2 -update 1 ~tmpSP001.gif"));
+    EXPECT_EQ(joined(fmg::lastPictureArgs(fmg::translateFfmpegArgs(words("-i a.flv -y -ss 0.5 -t 0.001 s%d.png")))),
+              QStringLiteral("-nostdin -ss 0.000 -i a.flv -y -t 0.500 -f image2 -update 1 s1.png"));
+    EXPECT_TRUE(fmg::lastPictureArgs(fmg::translateFfmpegArgs(words("-y -i a.flv -r 25 a.mpg"))).isEmpty());
+    // A "%d" inside another output's name is only a name.
     EXPECT_EQ(joined(fmg::translateFfmpegArgs(words("-i a.flv 100%.flv"))), QStringLiteral("-nostdin -i a.flv 100%.flv"));
+    EXPECT_EQ(joined(fmg::translateFfmpegArgs(words("-y -i a.flv -r 25 /v/50%done.mpg"))),
+              QStringLiteral("-nostdin -y -i a.flv -r 25 /v/50%done.mpg"));
+}
+
+TEST(FmgArgs, AudioValuesTheContainerCannotHoldBecomeTheNearest)
+{
+    // MPEG-PS: MP2 has no 11025 Hz, and a table of bit rates per sampling rate.
+    EXPECT_EQ(joined(fmg::translateFfmpegArgs(words("-y -i a.flv -r 25 -b 200 -ar 11025 -ab 20 -ac 1 a.mpg"))),
+              QStringLiteral("-nostdin -y -i a.flv -r 25 -b:v 200k -ar 16000 -b:a 16k -ac 1 a.mpg"));
+    EXPECT_EQ(joined(fmg::translateFfmpegArgs(words("-y -i a.flv -ar 44100 -ab 16 -ac 2 a.MPEG"))),
+              QStringLiteral("-nostdin -y -i a.flv -ar 44100 -b:a 32k -ac 2 a.MPEG"));
+    EXPECT_EQ(joined(fmg::translateFfmpegArgs(words("-y -i a.flv -ar 22050 -ab 64 -ac 2 a.mpg"))),
+              QStringLiteral("-nostdin -y -i a.flv -ar 22050 -b:a 64k -ac 2 a.mpg"));
+    // ASF: WMA v2 wants 24 kbit/s at least.
+    EXPECT_EQ(joined(fmg::translateFfmpegArgs(words("-y -i a.flv -vcodec wmv2 -ar 11025 -ab 16 -ac 1 a.wmv"))),
+              QStringLiteral("-nostdin -y -i a.flv -vcodec wmv2 -ar 11025 -b:a 24k -ac 1 a.wmv"));
+    // Other containers, and a codec of the caller's choosing, are left alone.
+    EXPECT_EQ(joined(fmg::translateFfmpegArgs(words("-y -i a.flv -vn -ar 11025 -ab 16 a.mp3"))),
+              QStringLiteral("-nostdin -y -i a.flv -vn -ar 11025 -b:a 16k a.mp3"));
+    EXPECT_EQ(joined(fmg::translateFfmpegArgs(words("-y -i a.flv -acodec pcm_s16le -ar 11025 a.mpg"))),
+              QStringLiteral("-nostdin -y -i a.flv -acodec pcm_s16le -ar 11025 a.mpg"));
 }
 
 TEST(FmgArgs, ValuesWithUnitsAndOtherOptionsStayAsTheyAre)

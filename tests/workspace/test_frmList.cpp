@@ -7,8 +7,10 @@
 #include "app/mdlZorvoFLV.h"
 #include "common/TestMedia.h"
 #include "player/frmMain.h"
+#include "tools/EncodePage.h"
 #include "tools/FixPage.h"
 #include "tools/JoinPage.h"
+#include "tools/SnapPage.h"
 #include "tools/SplitPage.h"
 #include "tools/mdlTools.h"
 #include "ui/MsgBox.h"
@@ -23,6 +25,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -634,4 +637,61 @@ TEST_F(WorkspaceOpenedLater, StopButtonsAndPlayModeFollowThePlayer)
     EXPECT_EQ(listPlayMode, 0);
     EXPECT_TRUE(list->mnuPlaySetting[0]->isChecked());
     EXPECT_FALSE(list->mnuPlaySetting[2]->isChecked());
+}
+
+// The snapshot page and the four encode pages on areas 3, 6 and 7: their hint lines, the
+// caption of the play command, browse buttons that work, and the source each names.
+// With ZORVO_SHOT_DIR set, each page is saved there as the window shows it.
+TEST_F(Workspace, SnapshotAndEncodePagesOnTheirAreas)
+{
+    struct Page {
+        int area, tab;
+        QWidget* page;
+        const char* note;
+        const char* play;
+    };
+    const Page pages[] = {
+        {3, 0, list->pageSnap, "按照步骤输入参数之后，“执行截图功能”便可以按下", "播放指定影片"},
+        {6, 0, list->pageEncode[0], "按照步骤输入参数之后，“执行转档功能”便可以按下", "播放来源影片"},
+        {6, 1, list->pageEncode[1], "按照步骤输入参数之后，“执行转档功能”便可以按下", "播放来源影片"},
+        {7, 0, list->pageEncode[2], "按照步骤输入参数之后，“执行转档功能”便可以按下", "播放来源音乐"},
+        {7, 1, list->pageEncode[3], "按照步骤输入参数之后，“执行转档功能”便可以按下", "播放来源音乐"},
+    };
+    const QString shots = qEnvironmentVariable("ZORVO_SHOT_DIR");
+    list->show();
+    for (const Page& p : pages) {
+        list->changeToTab(p.area, p.tab, false);
+        EXPECT_EQ(list->viewKind, p.area * 10 + p.tab);
+        EXPECT_TRUE(p.page->isVisible()) << p.area << p.tab;
+        EXPECT_EQ(list->lblNote->text(), QString::fromUtf8(p.note));
+        EXPECT_EQ(list->mnuPlaySpec->text(), QString::fromUtf8(p.play));
+        EXPECT_FALSE(list->mnuPlaySpec->isEnabled());
+        for (ui::ZorvoButton* b : p.page->findChildren<ui::ZorvoButton*>())
+            EXPECT_LT(b->State(), 3) << b->objectName().toStdString();
+        if (!shots.isEmpty()) {
+            QTest::qWait(200);
+            list->grab().save(QStringLiteral("%1/page%2%3.png").arg(shots).arg(p.area).arg(p.tab));
+        }
+    }
+    list->pageEncode[3]->cboEncodeSrc->setCurrentText(QStringLiteral("WAV"));
+    list->pageEncode[3]->txtEncodeSrc->setText(clip(testmedia::ToneWav));
+    EXPECT_TRUE(list->mnuPlaySpec->isEnabled());
+    EXPECT_EQ(list->mnuPlaySpec->property("Tag").toString(), clip(testmedia::ToneWav));
+    list->changeToTab(3, 0, false);
+    EXPECT_FALSE(list->mnuPlaySpec->isEnabled());
+    list->pageSnap->txtMdSplit->setText(clip(testmedia::Flv1Mp3));
+    EXPECT_EQ(list->mnuPlaySpec->property("Tag").toString(), clip(testmedia::Flv1Mp3));
+    list->pageSnap->cmdMdSplitChk_Click();
+    list->pageSnap->txtMdSnEq[1]->setText(QStringLiteral("4"));
+    EXPECT_TRUE(list->pageSnap->cmdMediaSnap->isEnabled());
+    if (!shots.isEmpty())
+        list->grab().save(shots + QStringLiteral("/page30-ready.png"));
+    // The split page shows the same source with its properties, and back again.
+    list->changeToTab(2, 1, false);
+    EXPECT_EQ(list->pageSplit->txtMdSplit->text(), clip(testmedia::Flv1Mp3));
+    EXPECT_EQ(list->pageSplit->cmdMdSplitChkTag, QStringLiteral("4.00"));
+    list->pageSplit->txtMdSplit->clear();
+    list->changeToTab(3, 0, false);
+    EXPECT_TRUE(list->pageSnap->txtMdSplit->text().isEmpty());
+    EXPECT_FALSE(list->pageSnap->cmdMediaSnap->isEnabled());
 }
