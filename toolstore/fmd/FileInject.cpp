@@ -136,26 +136,56 @@ private:
     std::vector<std::uint8_t> buf_;
 };
 
-// The temporary file is removed if the program is stopped while writing it.
+// The temporary file is removed however the program is stopped while it exists, as
+// far as a signal can be caught: the handlers are in place before the file is made,
+// and the file is made with those signals held off until its name is recorded.
 char g_tempPath[4096];
 volatile std::sig_atomic_t g_tempActive = 0;
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2,
+                                SIGABRT, SIGBUS, SIGSEGV, SIGFPE, SIGILL, SIGVTALRM, SIGPROF};
 
 extern "C" void onStopSignal(int sig)
 {
     if (g_tempActive)
         ::unlink(g_tempPath);
-    std::signal(sig, SIG_DFL);
-    std::raise(sig);
+    // The handler was reset on entry: the signal now ends the program as it would have.
+    ::raise(sig);
 }
 
 class TempGuard {
 public:
-    explicit TempGuard(const std::string& path)
+    TempGuard()
     {
-        std::snprintf(g_tempPath, sizeof g_tempPath, "%s", path.c_str());
-        g_tempActive = 1;
-        for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
-            std::signal(sig, onStopSignal);
+        struct sigaction sa {};
+        sa.sa_handler = onStopSignal;
+        sa.sa_flags = SA_RESETHAND | SA_NODEFER;
+        sigemptyset(&sa.sa_mask);
+        for (int sig : kStopSignals) {
+            struct sigaction old {};
+            // A signal the caller ignores (nohup) stays ignored.
+            if (::sigaction(sig, nullptr, &old) == 0 && old.sa_handler != SIG_IGN)
+                ::sigaction(sig, &sa, nullptr);
+            sigaddset(&held_, sig);
+        }
+    }
+    // mkstemp with the stop signals held until the name is recorded; -1 on failure.
+    int create(std::string& path)
+    {
+        std::vector<char> name(path.begin(), path.end());
+        name.push_back('\0');
+        if (name.size() > sizeof g_tempPath)
+            return -1;
+        sigset_t before;
+        ::sigprocmask(SIG_BLOCK, &held_, &before);
+        const int fd = ::mkstemp(name.data());
+        if (fd >= 0) {
+            std::memcpy(g_tempPath, name.data(), name.size());
+            g_tempActive = 1;
+        }
+        ::sigprocmask(SIG_SETMASK, &before, nullptr);
+        if (fd >= 0)
+            path.assign(name.data());
+        return fd;
     }
     ~TempGuard()
     {
@@ -164,7 +194,28 @@ public:
         g_tempActive = 0;
     }
     void release() { g_tempActive = 0; }
+
+private:
+    sigset_t held_ {};
 };
+
+std::string describeMends(const Scan& scan)
+{
+    std::string text;
+    auto add = [&](std::uint64_t n, const char* what) {
+        if (n > 0)
+            text += "mended " + std::to_string(n) + " " + what + "\n";
+    };
+    const Mends& m = scan.mends;
+    add(m.streamIds, "tag(s) with a non-zero stream id");
+    add(m.timestamps, "timestamp(s) out of order with their stream");
+    add(m.typeBytes, "tag type byte(s) with reserved bits set");
+    add(m.dataSizes, "tag data size(s) that disagreed with the trailing size");
+    if (scan.droppedBytes > 0)
+        text += "dropped " + std::to_string(scan.droppedBytes) + " bytes that are not whole FLV tags (" +
+                std::to_string(m.lostMediaTags) + " damaged audio or video tag(s))\n";
+    return text;
+}
 
 std::string folderOf(const std::string& path)
 {
@@ -226,7 +277,8 @@ int injectFile(const std::string& given, std::string& error, std::string& notes)
     const std::string path(resolved);
     std::free(resolved);
 
-    const int in = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a FIFO or a device named like a video must be refused, not waited on.
+    const int in = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (in < 0) {
         error = sysError("cannot open " + path);
         return 3;
@@ -243,19 +295,21 @@ int injectFile(const std::string& given, std::string& error, std::string& notes)
     Scan scan;
     if (!scanFlv(src, scan, error))
         return 1;
-    if (scan.droppedBytes > 0)
-        notes += "dropped " + std::to_string(scan.droppedBytes) + " bytes that are not whole FLV tags\n";
+    // A codec header that cannot be kept would leave its stream undecodable, while the
+    // file as it stands may still play: it is left alone.
+    if (scan.mends.lostCodecHeaders > 0) {
+        error = "a codec header is damaged beyond mending and would be lost";
+        return 7;
+    }
+    notes += describeMends(scan);
 
+    TempGuard guard;
     std::string temp = folderOf(path) + "/.~fmd-XXXXXX";
-    std::vector<char> name(temp.begin(), temp.end());
-    name.push_back('\0');
-    const int out = ::mkstemp(name.data());
+    const int out = guard.create(temp);
     if (out < 0) {
         error = sysError("cannot create a temporary file in " + folderOf(path));
         return 4;
     }
-    temp.assign(name.data());
-    TempGuard guard(temp);
     struct OutClose { int fd; ~OutClose() { if (fd >= 0) ::close(fd); } } outClose{out};
     // The new file takes the place of the old one: same permissions and, when allowed,
     // the same owner.

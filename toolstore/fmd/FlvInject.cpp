@@ -89,10 +89,20 @@ struct Tag {
     int type = 0;               // 8 audio, 9 video, 18 script
     std::uint32_t size = 0;
     std::int64_t ts = 0;        // unwrapped milliseconds
-    std::uint8_t streamId[3] = {0, 0, 0};
     bool oldMetadata = false;   // an onMetaData tag, replaced by ours
     bool unchanged = false;     // written back exactly as it stands, trailing size included
 };
+
+// Returns whether a tag's payload starts like a codec header that a decoder cannot do
+// without (AVC or HEVC configuration, AAC configuration).
+bool looksLikeCodecHeader(int type, const std::uint8_t* d, std::size_t n)
+{
+    if (n < 2)
+        return false;
+    if (type == 9)
+        return ((d[0] & 0x0F) == 7 || (d[0] & 0x0F) == 12) && d[1] == 0;
+    return type == 8 && (d[0] >> 4) == 10 && d[1] == 0;
+}
 
 // Walks the tags of the file the same way in both passes, so the writer needs nothing
 // from the scan but its totals. Bytes that are not tags are stepped over: a garbled
@@ -100,34 +110,54 @@ struct Tag {
 // runs past the end is dropped.
 class Walker {
 public:
-    Walker(Reader& r, Source& src, std::uint64_t start) : r_(r), probe_(src, 4096), pos_(start) {}
+    Walker(Reader& r, Source& src, std::uint64_t start, Mends& mends)
+        : r_(r), probe_(src, 4096), ahead_(src, kReadBuffer), pos_(start), mends_(mends) {}
 
     bool next(Tag& tag)
     {
         if (pos_ >= r_.size())
             return false;
         std::uint32_t size = 0;
-        if (!acceptable(pos_, size)) {
+        bool sizeMended = false;
+        bool typeMended = false;
+        if (!acceptable(pos_, size, typeMended)) {
             const std::uint64_t from = pos_;
-            pos_ = resync(pos_ + 1);
-            dropped_ += pos_ - from;
-            if (pos_ >= r_.size())
-                return false;
-            ++skippedRegions_;
-            headerAt(pos_, size);
+            const std::uint64_t to = resync(pos_ + 1);
+            if (mendDataSize(from, to)) {
+                // Only the tag's data size was wrong: its trailing size and the tag
+                // after it say where it ends.
+                size = static_cast<std::uint32_t>(to - from - kTagHeader - 4);
+                sizeMended = true;
+                ++mends_.dataSizes;
+            } else {
+                noteLost(from);
+                pos_ = to;
+                dropped_ += pos_ - from;
+                if (pos_ >= r_.size())
+                    return false;
+                ++skippedRegions_;
+                headerAt(pos_, size);
+            }
         }
         std::size_t got = 0;
         // The header of a large tag is read alone (with a little more for the payload
         // bytes the scan looks at) rather than with a window full of its payload.
         const std::uint8_t* h = r_.peek(pos_, kTagHeader, got, size > kReadBuffer / 4 ? kSmallFill : 0);
         tag.off = pos_;
-        tag.typeByte = h[0];
+        tag.typeByte = h[0] & 0x3F;
         tag.type = h[0] & 0x1F;
-        tag.size = be24(h + 1);
+        tag.size = sizeMended ? size : be24(h + 1);
         const std::uint32_t raw = be24(h + 4) | (std::uint32_t{h[7]} << 24);
-        std::memcpy(tag.streamId, h + 8, 3);
-        tag.ts = unwrap(raw, tag.type != 18);
-        tag.unchanged = tag.ts == raw && pos_ + kTagHeader + tag.size + 4 <= r_.size() && sizeFieldMatches(pos_, tag.size);
+        const bool streamIdSet = h[8] != 0 || h[9] != 0 || h[10] != 0;
+        if (typeMended)
+            ++mends_.typeBytes;
+        // Readers that check it refuse a tag whose stream id is not zero.
+        if (streamIdSet)
+            ++mends_.streamIds;
+        const std::uint32_t mended = tag.type == 18 ? raw : mendTime(raw, tag.type, pos_ + kTagHeader + tag.size + 4);
+        tag.ts = unwrap(mended, tag.type != 18);
+        tag.unchanged = tag.ts == raw && !streamIdSet && !typeMended && !sizeMended &&
+                        pos_ + kTagHeader + tag.size + 4 <= r_.size() && sizeFieldMatches(pos_, tag.size);
         tag.oldMetadata = false;
         if (tag.type == 18 && tag.size >= 13) {
             const std::uint8_t* d = r_.peek(pos_ + kTagHeader, 13, got);
@@ -145,6 +175,82 @@ public:
     std::uint64_t skippedRegions() const { return skippedRegions_; }
 
 private:
+    // A stretch that is dropped and starts like an audio or video tag held one; a codec
+    // header among them would leave its stream undecodable.
+    void noteLost(std::uint64_t at)
+    {
+        std::size_t got = 0;
+        const std::uint8_t* h = look(at, kTagHeader + 2, got);
+        if (got < kTagHeader + 2)
+            return;
+        const int type = h[0] & 0x1F;
+        if (type == 8 || type == 9) {
+            ++mends_.lostMediaTags;
+            if (looksLikeCodecHeader(type, h + kTagHeader, 2))
+                ++mends_.lostCodecHeaders;
+        }
+    }
+
+    // The tag at from was not believed, and the walk takes up again at to: when the
+    // four bytes before to give the distance back to from, the tag is whole and only
+    // its data size was damaged.
+    bool mendDataSize(std::uint64_t from, std::uint64_t to)
+    {
+        if (to >= r_.size() || to < from + kTagHeader + 4 || to - from - kTagHeader - 4 > 0xFFFFFF)
+            return false;
+        std::size_t got = 0;
+        const std::uint8_t* h = look(from, kTagHeader, got);
+        if (got < kTagHeader)
+            return false;
+        const int type = h[0] & 0x1F;
+        if ((h[0] & 0xC0) != 0 || (type != 8 && type != 9 && type != 18))
+            return false;
+        const std::uint8_t* p = look(to - 4, 4, got);
+        return got == 4 && be32(p) == to - 4 - from;
+    }
+
+    // The time of the next tag of a stream, looked up a few tags ahead; -1 when the
+    // tags there do not follow each other cleanly.
+    std::int64_t nextTimeOf(int type, std::uint64_t at)
+    {
+        for (int i = 0; i < 32 && at + kTagHeader <= r_.size(); ++i) {
+            std::size_t got = 0;
+            const std::uint8_t* h = ahead_.peek(at, kTagHeader, got, kSmallFill);
+            if (got < kTagHeader || (h[0] & 0xC0) != 0)
+                return -1;
+            if ((h[0] & 0x1F) == type)
+                return std::int64_t{be24(h + 4) | (std::uint32_t{h[7]} << 24)};
+            at += kTagHeader + be24(h + 1) + 4;
+        }
+        return -1;
+    }
+
+    // A flipped bit in a timestamp makes one tag jump away from its neighbours, and
+    // the stream then seems to run backwards. Such a tag gets the time halfway between
+    // the tags around it; times that step back and stay back (a 24-bit wrap, joined
+    // recordings) are left to the unwrapping.
+    std::uint32_t mendTime(std::uint32_t raw, int type, std::uint64_t after)
+    {
+        Track& t = type == 9 ? video_ : audio_;
+        const std::int64_t v = raw;
+        std::int64_t out = v;
+        const bool suspicious = !t.seen ? true : v < t.last || v > t.last + 2 * t.step + 20;
+        if (suspicious) {
+            const std::int64_t n = nextTimeOf(type, after);
+            if (n >= 0 && n < v && (!t.seen || n >= t.last))
+                out = t.seen ? t.last + (n - t.last) / 2 : n;
+            else if (n >= 0 && t.seen && v < t.last && n >= t.last)
+                out = t.last + (n - t.last) / 2;
+        }
+        if (out != v)
+            ++mends_.timestamps;
+        if (t.seen && out >= t.last)
+            t.step = out - t.last;
+        t.seen = true;
+        t.last = out;
+        return static_cast<std::uint32_t>(out);
+    }
+
     // Checks look ahead of the walk; a small second window keeps them from throwing
     // away the main one.
     const std::uint8_t* look(std::uint64_t at, std::size_t n, std::size_t& got)
@@ -175,11 +281,24 @@ private:
 
     // In sequence, a tag is taken when its header is sound and either its trailing
     // size agrees or another tag (or the end) follows it: a wrong trailing size alone
-    // is repaired, a wrong data size is not believed.
-    bool acceptable(std::uint64_t at, std::uint32_t& size)
+    // is repaired, a wrong data size is not believed. Set reserved bits in the type
+    // byte are cleared when the sizes around the tag agree.
+    bool acceptable(std::uint64_t at, std::uint32_t& size, bool& typeMended)
     {
-        if (!headerAt(at, size))
-            return false;
+        typeMended = false;
+        if (!headerAt(at, size)) {
+            std::size_t got = 0;
+            const std::uint8_t* h = look(at, kTagHeader, got);
+            if (got < kTagHeader || (h[0] & 0xC0) == 0)
+                return false;
+            const int type = h[0] & 0x1F;
+            size = be24(h + 1);
+            const std::uint64_t next = at + kTagHeader + size + 4;
+            std::uint32_t nextSize = 0;
+            typeMended = (type == 8 || type == 9 || type == 18) && next <= r_.size() && sizeFieldMatches(at, size) &&
+                         (next == r_.size() || headerAt(next, nextSize));
+            return typeMended;
+        }
         const std::uint64_t next = at + kTagHeader + size + 4;
         if (next >= r_.size())
             return true;
@@ -242,9 +361,16 @@ private:
         return ts;
     }
 
+    struct Track {
+        bool seen = false;
+        std::int64_t last = 0, step = 0;
+    };
     Reader& r_;
     Reader probe_;
+    Reader ahead_;
     std::uint64_t pos_;
+    Mends& mends_;
+    Track video_, audio_;
     std::uint64_t dropped_ = 0;
     std::uint64_t skippedRegions_ = 0;
     std::int64_t wrap_ = 0;
@@ -440,7 +566,7 @@ bool scanFlv(Source& src, Scan& scan, std::string& error)
     if (!readHeader(r, start, error))
         return false;
     scan.headerEnd = start;
-    Walker walker(r, src, start);
+    Walker walker(r, src, start, scan.mends);
     Tag tag;
     bool configSeen = false;
     while (walker.next(tag)) {
@@ -627,7 +753,8 @@ bool writeFlv(Source& src, const Scan& scan, Sink& sink, std::string& error)
     std::uint64_t written = sizeof header + meta.size();
 
     Reader r(src);
-    Walker walker(r, src, scan.headerEnd);
+    Mends mends;  // the same as the scan's
+    Walker walker(r, src, scan.headerEnd, mends);
     Tag tag;
     // Runs of tags that come out exactly as they went in (the usual case) are copied as
     // one range; only tags whose header or trailing size changes are written piecewise.
@@ -685,7 +812,7 @@ bool writeFlv(Source& src, const Scan& scan, Sink& sink, std::string& error)
         h[5] = static_cast<std::uint8_t>(tag.ts >> 8);
         h[6] = static_cast<std::uint8_t>(tag.ts);
         h[7] = static_cast<std::uint8_t>(tag.ts >> 24);
-        std::memcpy(h + 8, tag.streamId, 3);
+        h[8] = h[9] = h[10] = 0;
         const std::uint32_t prev = static_cast<std::uint32_t>(kTagHeader + tag.size);
         h[11] = static_cast<std::uint8_t>(prev >> 24);
         h[12] = static_cast<std::uint8_t>(prev >> 16);

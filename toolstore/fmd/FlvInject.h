@@ -51,6 +51,17 @@ public:
     std::vector<std::uint8_t> bytes;
 };
 
+// Damage that the walk mends on the way, and what it cannot mend.
+struct Mends {
+    std::uint64_t streamIds = 0;   // tags whose stream id was not zero
+    std::uint64_t timestamps = 0;  // tags whose time jumped away from their neighbours
+    std::uint64_t typeBytes = 0;   // tags with reserved bits set in their type byte
+    std::uint64_t dataSizes = 0;   // tags whose data size disagreed with their trailing size
+    std::uint64_t lostMediaTags = 0;    // audio or video tags too damaged to keep
+    std::uint64_t lostCodecHeaders = 0; // of those, codec headers (AVC, HEVC, AAC)
+    bool any() const { return streamIds + timestamps + typeBytes + dataSizes > 0; }
+};
+
 // What the scan learns about the streams. Times are milliseconds of the (unwrapped)
 // tag timestamps.
 struct Scan {
@@ -85,6 +96,8 @@ struct Scan {
 
     std::vector<double> keyTimes;              // seconds
     std::vector<std::uint64_t> keyBodyOffsets; // offset of the key frame tag inside the body
+
+    Mends mends;
 };
 
 // The values written as onMetaData, derived from a scan.
