@@ -109,12 +109,15 @@ def readability(path, mpv):
 
 
 def worse(before, after):
-    """What a reader loses: a file it opened and no longer opens, a stream or a picture
-    size it saw and no longer sees, or fewer decoded frames."""
+    """What a reader loses: a file it opened and no longer opens, an audio or video
+    stream or a picture size it saw and no longer sees, or fewer decoded frames."""
     why = []
     for reader in ("probe", "mpv"):
         b, a = before[reader], after[reader]
-        if b is not None and (a is None or any(s not in a for s in b)):
+        # Streams of script data (a damaged onMetaData read as text) are not media, nor
+        # is a stream of unknown codec that a damaged flags byte made up.
+        media = [s for s in (b or []) if s[0] in ("video", "audio") and s[1] not in ("", "unknown")]
+        if b is not None and (a is None or any(s not in a for s in media)):
             why.append(reader)
     if after["frames"] < before["frames"]:
         why.append("frames %d<%d" % (after["frames"], before["frames"]))

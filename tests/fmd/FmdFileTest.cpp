@@ -377,12 +377,14 @@ TEST(FmdDamaged, HeaderDamageIsMendedAndReported)
     bytes[nth(9, 20).offset + 5] = char(bytes[nth(9, 20).offset + 5] ^ 0x40); // a video time jumps 16 s ahead
     bytes[nth(8, 30).offset + 5] = char(bytes[nth(8, 30).offset + 5] ^ 0x04); // an audio time falls back
     bytes[nth(8, 40).offset] = char(0x48);                                    // reserved type bits
+    bytes[nth(9, 30).offset + 11] = char(~bytes[nth(9, 30).offset + 11]);      // video flags: no codec, no frame type
+    bytes[nth(8, 50).offset + 11] = char(0x5F);                               // audio flags: another codec
     ASSERT_FALSE(flvmetaCheckPasses(Case(bytes).file));
 
     Case c(bytes);
     const ProcResult r = inject(c.file);
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    for (const char* kind : {"stream id", "timestamp", "type byte", "data size"})
+    for (const char* kind : {"stream id", "timestamp", "type byte", "data size", "flags byte"})
         EXPECT_TRUE(r.err.contains(QLatin1String(kind))) << kind << ": " << r.err.toStdString();
     QString report;
     EXPECT_TRUE(flvmetaCheckPasses(c.file, &report)) << report.toStdString();

@@ -8,6 +8,8 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,9 +23,28 @@ std::string sysError(const std::string& what)
 
 class FileSource final : public Source {
 public:
-    FileSource(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+    FileSource(int fd, std::uint64_t size) : fd_(fd), size_(size)
+    {
+        // Mapped, the walk reads its headers straight from the page cache: the bytes
+        // are not copied out once to be looked at and again to be written.
+        if (size_ > 0 && size_ <= std::numeric_limits<std::size_t>::max()) {
+            void* map = ::mmap(nullptr, static_cast<std::size_t>(size_), PROT_READ, MAP_SHARED, fd_, 0);
+            if (map != MAP_FAILED) {
+                map_ = static_cast<const std::uint8_t*>(map);
+                ::madvise(map, static_cast<std::size_t>(size_), MADV_SEQUENTIAL);
+            }
+        }
+    }
+    ~FileSource() override
+    {
+        if (map_)
+            ::munmap(const_cast<std::uint8_t*>(map_), static_cast<std::size_t>(size_));
+    }
+    FileSource(const FileSource&) = delete;
+    FileSource& operator=(const FileSource&) = delete;
     std::uint64_t size() const override { return size_; }
     bool ok() const override { return ok_; }
+    const std::uint8_t* bytes() const override { return map_; }
     std::size_t readAt(std::uint64_t off, void* buf, std::size_t n) override
     {
         std::size_t done = 0;
@@ -46,6 +67,7 @@ public:
 private:
     int fd_;
     std::uint64_t size_;
+    const std::uint8_t* map_ = nullptr;
     bool ok_ = true;
 };
 
@@ -211,6 +233,7 @@ std::string describeMends(const Scan& scan)
     add(m.timestamps, "timestamp(s) out of order with their stream");
     add(m.typeBytes, "tag type byte(s) with reserved bits set");
     add(m.dataSizes, "tag data size(s) that disagreed with the trailing size");
+    add(m.flagBytes, "audio or video flags byte(s) naming another codec or no frame type");
     if (scan.droppedBytes > 0)
         text += "dropped " + std::to_string(scan.droppedBytes) + " bytes that are not whole FLV tags (" +
                 std::to_string(m.lostMediaTags) + " damaged audio or video tag(s))\n";

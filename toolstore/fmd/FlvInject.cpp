@@ -45,8 +45,8 @@ std::uint32_t be32(const std::uint8_t* p) { return (std::uint32_t{p[0]} << 24) |
 class Reader {
 public:
     Reader(Source& src, std::size_t capacity = kReadBuffer)
-        : src_(src), size_(src.size()),
-          buf_(static_cast<std::size_t>(std::clamp<std::uint64_t>(size_, 64, capacity))) {}
+        : src_(src), size_(src.size()), direct_(src.bytes()),
+          buf_(direct_ ? 0 : static_cast<std::size_t>(std::clamp<std::uint64_t>(size_, 64, capacity))) {}
     std::uint64_t size() const { return size_; }
     bool failed() const { return !src_.ok(); }
 
@@ -54,6 +54,10 @@ public:
     // reads fill bytes (at least n), or the whole window when fill is 0.
     const std::uint8_t* peek(std::uint64_t off, std::size_t n, std::size_t& got, std::size_t fill = 0)
     {
+        if (direct_) {
+            got = off < size_ ? static_cast<std::size_t>(std::min<std::uint64_t>(n, size_ - off)) : 0;
+            return direct_ + std::min(off, size_);
+        }
         if (!holds(off, n)) {
             if (off >= size_) {
                 got = 0;
@@ -71,6 +75,8 @@ public:
     // Whether n bytes at off (or all that the file has there) are in the window.
     bool holds(std::uint64_t off, std::size_t n) const
     {
+        if (direct_)
+            return off <= size_;
         const std::uint64_t end = bufOff_ + bufLen_;
         return bufLen_ > 0 && off >= bufOff_ && off <= end && (off + n <= end || end == size_);
     }
@@ -78,6 +84,7 @@ public:
 private:
     Source& src_;
     std::uint64_t size_;
+    const std::uint8_t* direct_;
     std::vector<std::uint8_t> buf_;
     std::uint64_t bufOff_ = 0;
     std::size_t bufLen_ = 0;
@@ -89,6 +96,7 @@ struct Tag {
     int type = 0;               // 8 audio, 9 video, 18 script
     std::uint32_t size = 0;
     std::int64_t ts = 0;        // unwrapped milliseconds
+    int flags = -1;             // the mended audio or video flags byte, or -1: as it stands
     bool oldMetadata = false;   // an onMetaData tag, replaced by ours
     bool unchanged = false;     // written back exactly as it stands, trailing size included
 };
@@ -156,7 +164,8 @@ public:
             ++mends_.streamIds;
         const std::uint32_t mended = tag.type == 18 ? raw : mendTime(raw, tag.type, pos_ + kTagHeader + tag.size + 4);
         tag.ts = unwrap(mended, tag.type != 18);
-        tag.unchanged = tag.ts == raw && !streamIdSet && !typeMended && !sizeMended &&
+        tag.flags = tag.type == 18 ? -1 : mendFlags(tag);
+        tag.unchanged = tag.ts == raw && !streamIdSet && !typeMended && !sizeMended && tag.flags < 0 &&
                         pos_ + kTagHeader + tag.size + 4 <= r_.size() && sizeFieldMatches(pos_, tag.size);
         tag.oldMetadata = false;
         if (tag.type == 18 && tag.size >= 13) {
@@ -209,20 +218,69 @@ private:
         return got == 4 && be32(p) == to - 4 - from;
     }
 
-    // The time of the next tag of a stream, looked up a few tags ahead; -1 when the
-    // tags there do not follow each other cleanly.
-    std::int64_t nextTimeOf(int type, std::uint64_t at)
+    // A stream keeps its codec: once two tags in a row agree on it, a flags byte that
+    // names another codec, or no frame type, is a damaged one. It gets the stream's
+    // codec, and the frame type the picture's own header gives (audio: the stream's
+    // whole flags byte). Returns the mended byte, or -1.
+    int mendFlags(const Tag& tag)
     {
-        for (int i = 0; i < 32 && at + kTagHeader <= r_.size(); ++i) {
+        if (tag.size == 0)
+            return -1;
+        std::size_t got = 0;
+        const std::uint8_t* d = r_.peek(tag.off + kTagHeader, std::min<std::size_t>(tag.size, kPeekSmall), got);
+        if (got == 0)
+            return -1;
+        Track& t = tag.type == 9 ? video_ : audio_;
+        const int mask = tag.type == 9 ? 0x0F : 0xF0;
+        if (t.flags < 0) {
+            if (t.candidate >= 0 && (t.candidate & mask) == (d[0] & mask))
+                t.flags = t.candidate;
+            t.candidate = d[0];
+            return -1;
+        }
+        const int codec = t.flags & 0x0F, frameType = d[0] >> 4;
+        if ((d[0] & mask) == (t.flags & mask) && (tag.type == 8 || (frameType >= 1 && frameType <= 5)))
+            return -1;
+        // A stream that goes on in another codec changed codec; only a lone tag is mended.
+        std::int64_t nextTime = 0;
+        int nextFlags = -1;
+        if (!nextOf(tag.type, tag.off + kTagHeader + tag.size + 4, nextTime, nextFlags) || (nextFlags & mask) != (t.flags & mask))
+            return -1;
+        ++mends_.flagBytes;
+        if (tag.type == 8)
+            return t.flags;
+        // H.264 names its picture types in the NAL units, past any SEI in front.
+        if (codec == 7)
+            d = r_.peek(tag.off + kTagHeader, std::min<std::size_t>(tag.size, kSmallFill), got);
+        int kind = pictureKind(codec, d + 1, got - 1);
+        if (kind == 0)
+            kind = frameType >= 1 && frameType <= 5 ? frameType : 2;
+        return (kind << 4) | codec;
+    }
+
+    // The time and flags byte of the next tag of a stream, looked up a few tags ahead;
+    // false when the tags there do not follow each other cleanly.
+    bool nextOf(int type, std::uint64_t at, std::int64_t& time, int& flags)
+    {
+        for (int i = 0; i < 32 && at + kTagHeader < r_.size(); ++i) {
             std::size_t got = 0;
-            const std::uint8_t* h = ahead_.peek(at, kTagHeader, got, kSmallFill);
-            if (got < kTagHeader || (h[0] & 0xC0) != 0)
-                return -1;
-            if ((h[0] & 0x1F) == type)
-                return std::int64_t{be24(h + 4) | (std::uint32_t{h[7]} << 24)};
+            const std::uint8_t* h = ahead_.peek(at, kTagHeader + 1, got, kSmallFill);
+            if (got < kTagHeader + 1 || (h[0] & 0xC0) != 0)
+                return false;
+            if ((h[0] & 0x1F) == type) {
+                time = std::int64_t{be24(h + 4) | (std::uint32_t{h[7]} << 24)};
+                flags = h[kTagHeader];
+                return true;
+            }
             at += kTagHeader + be24(h + 1) + 4;
         }
-        return -1;
+        return false;
+    }
+    std::int64_t nextTimeOf(int type, std::uint64_t at)
+    {
+        std::int64_t time = -1;
+        int flags = 0;
+        return nextOf(type, at, time, flags) ? time : -1;
     }
 
     // A flipped bit in a timestamp makes one tag jump away from its neighbours, and
@@ -364,6 +422,7 @@ private:
     struct Track {
         bool seen = false;
         std::int64_t last = 0, step = 0;
+        int flags = -1, candidate = -1;
     };
     Reader& r_;
     Reader probe_;
@@ -427,8 +486,9 @@ void noteVideo(Scan& s, const Tag& tag, Reader& r)
     s.videoDataBytes += tag.size - 1;  // the codec's bytes, after the flags byte
     std::size_t got = 0;
     const std::uint8_t* d = r.peek(tag.off + kTagHeader, std::min<std::size_t>(tag.size, 2), got);
-    const int frameType = d[0] >> 4;
-    const int codec = d[0] & 0x0F;
+    const int flags = tag.flags >= 0 ? tag.flags : d[0];
+    const int frameType = flags >> 4;
+    const int codec = flags & 0x0F;
     const bool avcLike = codec == 7 || codec == 12;
     const int packetType = avcLike && got >= 2 ? d[1] : 1;
     if (s.videoCodec < 0)
@@ -488,13 +548,14 @@ void noteAudio(Scan& s, const Tag& tag, Reader& r, bool& configSeen)
     const std::uint8_t* d = r.peek(tag.off + kTagHeader, std::min<std::size_t>(tag.size, kPeekSmall), got);
     if (got == 0)
         return;
-    const int format = d[0] >> 4;
+    const int flags = tag.flags >= 0 ? tag.flags : d[0];
+    const int format = flags >> 4;
     if (s.audioCodec < 0) {
         static constexpr int rates[4] = {5512, 11025, 22050, 44100};
         s.audioCodec = format;
-        s.sampleRate = rates[(d[0] >> 2) & 3];
-        s.sampleSize = (d[0] & 2) ? 16 : 8;
-        s.stereo = d[0] & 1;
+        s.sampleRate = rates[(flags >> 2) & 3];
+        s.sampleSize = (flags & 2) ? 16 : 8;
+        s.stereo = flags & 1;
         switch (format) {  // formats whose rate the flags cannot say
         case 4: s.sampleRate = 16000; break;
         case 5: s.sampleRate = 8000; break;
@@ -823,7 +884,7 @@ bool writeFlv(Source& src, const Scan& scan, Sink& sink, std::string& error)
 
         std::size_t got = 0;
         const std::uint8_t* inHead = r.peek(tag.off, kTagHeader, got);
-        bool same = got == kTagHeader && std::memcmp(inHead, h, kTagHeader) == 0;
+        bool same = got == kTagHeader && tag.flags < 0 && std::memcmp(inHead, h, kTagHeader) == 0;
         if (same) {
             // After a large tag, only its trailing size and the next header are wanted.
             const std::uint8_t* inPrev = r.peek(tag.off + kTagHeader + tag.size, 4, got,
@@ -840,7 +901,10 @@ bool writeFlv(Source& src, const Scan& scan, Sink& sink, std::string& error)
         }
         if (!flushRun())
             return false;
-        if (!sink.write(h, kTagHeader) || !copyRaw(tag.off + kTagHeader, tag.size) || !sink.write(h + kTagHeader, 4)) {
+        const std::uint8_t flags = static_cast<std::uint8_t>(tag.flags);
+        const std::uint64_t skip = tag.flags >= 0 ? 1 : 0;
+        if (!sink.write(h, kTagHeader) || (skip && !sink.write(&flags, 1)) ||
+            !copyRaw(tag.off + kTagHeader + skip, tag.size - skip) || !sink.write(h + kTagHeader, 4)) {
             if (error.empty())
                 error = "write error";
             return false;
