@@ -45,6 +45,16 @@ public:
     std::uint64_t size() const override { return size_; }
     bool ok() const override { return ok_; }
     const std::uint8_t* bytes() const override { return map_; }
+    void passed(std::uint64_t off) override
+    {
+        // Memory stays that of a window, whatever the size of the file.
+        constexpr std::uint64_t kKeep = 16u << 20, kStep = 16u << 20;
+        if (!map_ || off < released_ + kKeep + kStep)
+            return;
+        const std::uint64_t upTo = (off - kKeep) & ~std::uint64_t{0xFFFFF};
+        ::madvise(const_cast<std::uint8_t*>(map_) + released_, static_cast<std::size_t>(upTo - released_), MADV_DONTNEED);
+        released_ = upTo;
+    }
     std::size_t readAt(std::uint64_t off, void* buf, std::size_t n) override
     {
         std::size_t done = 0;
@@ -68,6 +78,7 @@ private:
     int fd_;
     std::uint64_t size_;
     const std::uint8_t* map_ = nullptr;
+    std::uint64_t released_ = 0;
     bool ok_ = true;
 };
 

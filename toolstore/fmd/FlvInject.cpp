@@ -661,6 +661,7 @@ bool scanFlv(Source& src, Scan& scan, std::string& error)
             scan.copyPlanValid = false;
         }
         scan.validEnd = std::min<std::uint64_t>(tag.off + kTagHeader + tag.size + 4, r.size());
+        src.passed(tag.off);
     }
     if (r.failed()) {
         error = "read error";
@@ -899,6 +900,7 @@ bool writeFlv(Source& src, const Scan& scan, Sink& sink, std::string& error)
             runLength += total;
             continue;
         }
+        src.passed(tag.off);
         if (!flushRun())
             return false;
         const std::uint8_t flags = static_cast<std::uint8_t>(tag.flags);

@@ -25,6 +25,9 @@ public:
     // All of the bytes in place (memory, a mapped file), or null: the walk then reads
     // headers where they lie instead of copying windows of the file.
     virtual const std::uint8_t* bytes() const { return nullptr; }
+    // The walk has passed off: a mapped file lets go of the pages before it (they stay
+    // in the page cache, and are mapped again if read again).
+    virtual void passed(std::uint64_t off) {}
 };
 
 class MemorySource final : public Source {
