@@ -207,13 +207,9 @@ private:
     {
         if (to >= r_.size() || to < from + kTagHeader + 4 || to - from - kTagHeader - 4 > 0xFFFFFF)
             return false;
+        if (!soundHeader(from))
+            return false;
         std::size_t got = 0;
-        const std::uint8_t* h = look(from, kTagHeader, got);
-        if (got < kTagHeader)
-            return false;
-        const int type = h[0] & 0x1F;
-        if ((h[0] & 0xC0) != 0 || (type != 8 && type != 9 && type != 18))
-            return false;
         const std::uint8_t* p = look(to - 4, 4, got);
         return got == 4 && be32(p) == to - 4 - from;
     }
@@ -316,15 +312,22 @@ private:
         return r_.holds(at, n) ? r_.peek(at, n, got) : probe_.peek(at, n, got);
     }
 
-    // A plausible tag header whose data lies inside the file.
-    bool headerAt(std::uint64_t at, std::uint32_t& size)
+    // A whole tag header of a known type with no reserved bits set, or null.
+    const std::uint8_t* soundHeader(std::uint64_t at)
     {
         std::size_t got = 0;
         const std::uint8_t* h = look(at, kTagHeader, got);
         if (got < kTagHeader)
-            return false;
+            return nullptr;
         const int type = h[0] & 0x1F;
-        if ((h[0] & 0xC0) != 0 || (type != 8 && type != 9 && type != 18))
+        return (h[0] & 0xC0) == 0 && (type == 8 || type == 9 || type == 18) ? h : nullptr;
+    }
+
+    // A plausible tag header whose data lies inside the file.
+    bool headerAt(std::uint64_t at, std::uint32_t& size)
+    {
+        const std::uint8_t* h = soundHeader(at);
+        if (!h)
             return false;
         size = be24(h + 1);
         return at + kTagHeader + size <= r_.size();
