@@ -114,10 +114,12 @@ def worse(before, after):
     why = []
     for reader in ("probe", "mpv"):
         b, a = before[reader], after[reader]
-        # Streams of script data (a damaged onMetaData read as text) are not media, nor
-        # is a stream of unknown codec that a damaged flags byte made up.
-        media = [s for s in (b or []) if s[0] in ("video", "audio") and s[1] not in ("", "unknown")]
-        if b is not None and (a is None or any(s not in a for s in media)):
+        # What counts is audio at all, and video with its picture size: streams of script
+        # data (a damaged onMetaData read as text) are not media, and a second stream of
+        # a kind that one damaged flags byte made up is not one the file holds.
+        def kinds(streams):
+            return {(s[0], s[2], s[3]) for s in streams or [] if s[0] in ("video", "audio") and s[1] not in ("", "unknown")}
+        if b is not None and (a is None or not kinds(b) <= kinds(a)):
             why.append(reader)
     if after["frames"] < before["frames"]:
         why.append("frames %d<%d" % (after["frames"], before["frames"]))

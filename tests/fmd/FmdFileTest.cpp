@@ -379,6 +379,9 @@ TEST(FmdDamaged, HeaderDamageIsMendedAndReported)
     bytes[nth(8, 40).offset] = char(0x48);                                    // reserved type bits
     bytes[nth(9, 30).offset + 11] = char(~bytes[nth(9, 30).offset + 11]);      // video flags: no codec, no frame type
     bytes[nth(8, 50).offset + 11] = char(0x5F);                               // audio flags: another codec
+    const Tag oldMeta = tagsOf(whole).first();
+    ASSERT_EQ(oldMeta.data.mid(3, 10), QByteArray("onMetaData"));
+    bytes[oldMeta.offset + 11 + 2] = char(0xF5);                              // the old metadata's name length
     ASSERT_FALSE(flvmetaCheckPasses(Case(bytes).file));
 
     Case c(bytes);

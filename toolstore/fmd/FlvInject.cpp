@@ -101,6 +101,17 @@ struct Tag {
     bool unchanged = false;     // written back exactly as it stands, trailing size included
 };
 
+// An onMetaData tag, also one whose name is damaged by a byte or two: it is replaced by
+// ours, and kept damaged it would only trouble the readers.
+bool isOldMetadata(const std::uint8_t* d)
+{
+    static constexpr char kName[] = "onMetaData";
+    int wrong = (d[0] != 2) + (d[1] != 0) + (d[2] != 10);
+    for (int i = 0; i < 10; ++i)
+        wrong += d[3 + i] != static_cast<std::uint8_t>(kName[i]);
+    return wrong <= 2;
+}
+
 // Returns whether a tag's payload starts like a codec header that a decoder cannot do
 // without (AVC or HEVC configuration, AAC configuration).
 bool looksLikeCodecHeader(int type, const std::uint8_t* d, std::size_t n)
@@ -170,7 +181,7 @@ public:
         tag.oldMetadata = false;
         if (tag.type == 18 && tag.size >= 13) {
             const std::uint8_t* d = r_.peek(pos_ + kTagHeader, 13, got);
-            tag.oldMetadata = got == 13 && d[0] == 2 && d[1] == 0 && d[2] == 10 && std::memcmp(d + 3, "onMetaData", 10) == 0;
+            tag.oldMetadata = got == 13 && isOldMetadata(d);
         }
         const std::uint64_t end = pos_ + kTagHeader + tag.size + 4;
         // A last tag whose trailing size is cut off is complete as far as its data goes.
