@@ -119,7 +119,9 @@ def worse(before, after):
         # a kind that one damaged flags byte made up is not one the file holds.
         def kinds(streams):
             return {(s[0], s[2], s[3]) for s in streams or [] if s[0] in ("video", "audio") and s[1] not in ("", "unknown")}
-        if b is not None and (a is None or not kinds(b) <= kinds(a)):
+        def kept(kind, out):  # a size the input did not give is no loss
+            return any(o[0] == kind[0] and (kind[1] == 0 or o[1:] == kind[1:]) for o in out)
+        if b is not None and (a is None or not all(kept(k, kinds(a)) for k in kinds(b))):
             why.append(reader)
     if after["frames"] < before["frames"]:
         why.append("frames %d<%d" % (after["frames"], before["frames"]))
