@@ -65,6 +65,12 @@ void frmBuzy::cmdBreak_Click()
     mdlGetCmdOutput::requestBreak();
 }
 
+void frmBuzy::placeOver(const QWidget* objFrm)
+{
+    // Frameless, so the frame rectangle of the caller is this window's whole rectangle.
+    setGeometry(objFrm->frameGeometry());
+}
+
 void frmBuzy::setLabel(const QString& text)
 {
     lblBuzy->setText(text);

@@ -25,6 +25,9 @@ public:
     QString cmdBreakTag;
 
     void cmdBreak_Click();
+    // Takes exactly the place of the calling window, its frame included: the window's
+    // left, top, width and height, not only its inner area.
+    void placeOver(const QWidget* objFrm);
     // Writes the message and lays the label out again for its new height.
     void setLabel(const QString& text);
 

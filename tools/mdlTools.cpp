@@ -122,7 +122,7 @@ bool buzySateShow(ToolHost& host, bool isShow, QWidget* objFrm)
         }
         frmBuzy* form = frmBuzy::load(objFrm);
         if (objFrm)
-            form->setGeometry(objFrm->geometry());
+            form->placeOver(objFrm);
         form->show();
     } else {
         frmBuzy* form = frmBuzy::instance();

@@ -3,8 +3,9 @@
 #include "Payloads.h"
 #include "ResStore.h"
 
+#include "ui/MsgBox.h"
+
 #include <QApplication>
-#include <QMessageBox>
 
 #include <cstdio>
 
@@ -25,7 +26,7 @@ int main(int argc, char** argv)
             return 0;
         }
         QApplication app(argc, argv);
-        QMessageBox::information(nullptr, QStringLiteral("注意事项"), text);
+        ui::msgBox(text, ui::OkOnly, ui::noticeTitle);
         return 0;
     }
 

@@ -8,12 +8,14 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace flvtest;
@@ -313,10 +315,12 @@ TEST(FmdDamaged, ImpossibleDataSizesLoseOnlyTheirOwnTag)
     ASSERT_EQ(inject(c1.file).exitCode, 0);
     EXPECT_TRUE(sameMedia(mediaTagsOf(readFile(c1.file)), media.mid(0, media.size() - 1)));
 
-    // A tag in the middle claims 16 MB: the walk steps over it to the next sound tag.
+    // A tag in the middle claims 16 MB, and its trailing size is lost too: the walk
+    // steps over it to the next sound tag.
     QByteArray middle = whole;
     const qsizetype k = media.size() / 3;
     setDataSize(middle, media[k].offset, 0xFFFFFF);
+    middle[media[k].offset + 11 + media[k].data.size()] = char(0x55);
     Case c2(middle);
     const ProcResult r = inject(c2.file);
     ASSERT_EQ(r.exitCode, 0);
@@ -349,6 +353,73 @@ TEST(FmdDamaged, GarbageBetweenTagsIsSkipped)
     EXPECT_TRUE(r.err.contains(QStringLiteral("dropped")));
     EXPECT_TRUE(sameMedia(mediaTagsOf(readFile(c.file)), media));
     EXPECT_TRUE(flvmetaCheckPasses(c.file));
+}
+
+// The damage byte flips leave in real files where readers trip, all in one H.264 clip:
+// each is mended without touching a codec byte, said on stderr, and the result reads
+// as the undamaged clip did.
+TEST(FmdDamaged, HeaderDamageIsMendedAndReported)
+{
+    const QByteArray whole = readFile(testmedia::path(testmedia::H264AacFlv));
+    const QList<Tag> media = mediaTagsOf(whole);
+    ASSERT_GT(media.size(), 60);
+    ASSERT_EQ(media[0].type, 9);  // the AVC sequence header leads
+    ASSERT_EQ(media[0].data.mid(0, 2), QByteArray("\x17\x00", 2));
+    auto nth = [&](int type, int n) {
+        for (const Tag& t : media)
+            if (t.type == type && n-- == 0)
+                return t;
+        return Tag{};
+    };
+    QByteArray bytes = whole;
+    setDataSize(bytes, media[0].offset, quint32(media[0].data.size() + 7));  // sequence header: data size wrong
+    bytes[nth(9, 10).offset + 9] = char(0x02);                               // a stream id
+    bytes[nth(9, 20).offset + 5] = char(bytes[nth(9, 20).offset + 5] ^ 0x40); // a video time jumps 16 s ahead
+    bytes[nth(8, 30).offset + 5] = char(bytes[nth(8, 30).offset + 5] ^ 0x04); // an audio time falls back
+    bytes[nth(8, 40).offset] = char(0x48);                                    // reserved type bits
+    bytes[nth(9, 30).offset + 11] = char(~bytes[nth(9, 30).offset + 11]);      // video flags: no codec, no frame type
+    bytes[nth(8, 50).offset + 11] = char(0x5F);                               // audio flags: another codec
+    const Tag oldMeta = tagsOf(whole).first();
+    ASSERT_EQ(oldMeta.data.mid(3, 10), QByteArray("onMetaData"));
+    bytes[oldMeta.offset + 11 + 2] = char(0xF5);                              // the old metadata's name length
+    ASSERT_FALSE(flvmetaCheckPasses(Case(bytes).file));
+
+    Case c(bytes);
+    const ProcResult r = inject(c.file);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    for (const char* kind : {"stream id", "timestamp", "type byte", "data size", "flags byte"})
+        EXPECT_TRUE(r.err.contains(QLatin1String(kind))) << kind << ": " << r.err.toStdString();
+    QString report;
+    EXPECT_TRUE(flvmetaCheckPasses(c.file, &report)) << report.toStdString();
+
+    // Every tag is back, its bytes untouched and its time within a millisecond of the
+    // original (a mended time is put between its neighbours).
+    const QList<Tag> out = mediaTagsOf(readFile(c.file));
+    ASSERT_EQ(out.size(), media.size());
+    for (qsizetype i = 0; i < media.size(); ++i) {
+        EXPECT_EQ(out[i].type, media[i].type) << i;
+        EXPECT_EQ(out[i].data, media[i].data) << i;
+        EXPECT_LE(std::abs(qint64(out[i].timestamp) - qint64(media[i].timestamp)), 1) << i;
+    }
+    const QJsonObject probe = probeJson(c.file);
+    EXPECT_EQ(streamOf(probe, QStringLiteral("video")).value(QStringLiteral("width")).toInt(), 320);
+    EXPECT_EQ(streamOf(probe, QStringLiteral("audio")).value(QStringLiteral("codec_name")).toString(), QStringLiteral("aac"));
+    EXPECT_EQ(metadataOf(c.file).value(QStringLiteral("height")).toDouble(), 240.0);
+    EXPECT_TRUE(c.onlyFile());
+}
+
+// Where mending is not possible and the walk would drop a codec header, the stream
+// could no longer be decoded: the file is left exactly as it was.
+TEST(FmdDamaged, AnUnmendableCodecHeaderIsNeverDropped)
+{
+    const QByteArray whole = readFile(testmedia::path(testmedia::H264AacFlv));
+    const QList<Tag> media = mediaTagsOf(whole);
+    for (const Tag& header : {media[0], media[1]}) {  // AVC and AAC configuration
+        QByteArray bytes = whole;
+        setDataSize(bytes, header.offset, quint32(header.data.size() + 3));
+        bytes[header.offset + 11 + header.data.size()] = char(0x7F);
+        expectRefused(bytes);
+    }
 }
 
 // --- timestamps and script tags ---
@@ -522,6 +593,62 @@ TEST(FmdSafety, ReadOnlyFolderLeavesTheOriginal)
     EXPECT_TRUE(r.err.contains(QStringLiteral("temporary"))) << r.err.toStdString();
     EXPECT_EQ(readFile(c.file), clip);
     EXPECT_TRUE(c.onlyFile());
+}
+
+// Only a regular file is read: a FIFO named like a video is refused at once, not waited on.
+TEST(FmdSafety, AFifoIsRefusedWithoutWaiting)
+{
+    TempDir dir;
+    const QString fifo = dir.file(QStringLiteral("pipe.flv"));
+    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0644), 0);
+    QProcess p;
+    p.start(injector(), {fifo});
+    ASSERT_TRUE(p.waitForFinished(20000)) << "blocked on the FIFO";
+    EXPECT_GT(p.exitCode(), 0);
+    EXPECT_TRUE(QFileInfo(fifo).exists());
+    EXPECT_TRUE(strayFiles(dir.path(), {QStringLiteral("pipe.flv")}).isEmpty());
+}
+
+// Stopped at any moment, from its first instant to the rename, the program leaves the
+// original whole (or finished) and no work file beside it.
+TEST(FmdSafety, StopSignalsLeaveNoWorkFile)
+{
+    QByteArray big = flvHeader(true, true);
+    const QList<Tag> media = mediaTagsOf(clipBytes());
+    for (quint32 round = 0; big.size() < 40 * 1024 * 1024; ++round)
+        for (const Tag& t : media)
+            big += encodeTag(t.type, round * 5000 + t.timestamp, t.data);
+    TempDir dir;
+    const QString file = dir.file(QStringLiteral("big.flv"));
+    int sawWorkFile = 0;
+    for (int i = 0; i < 24; ++i) {
+        ASSERT_TRUE(writeFile(file, big));
+        const int sig = i % 3 == 0 ? SIGINT : i % 3 == 1 ? SIGTERM : SIGHUP;
+        const QByteArray program = injector().toLocal8Bit(), path = file.toLocal8Bit();
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::execl(program.constData(), program.constData(), path.constData(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        // Every 24th of the way through the first few milliseconds; the later ones once
+        // the work file is there.
+        if (i < 12) {
+            ::usleep(static_cast<useconds_t>(i * 400));
+        } else {
+            for (int wait = 0; wait < 20000 && strayFiles(dir.path(), {QStringLiteral("big.flv")}).isEmpty(); ++wait)
+                ::usleep(100);
+            sawWorkFile += !strayFiles(dir.path(), {QStringLiteral("big.flv")}).isEmpty();
+        }
+        ::kill(pid, sig);
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(strayFiles(dir.path(), {QStringLiteral("big.flv")}).isEmpty()) << "signal " << sig << " at step " << i;
+        const QByteArray after = readFile(file);
+        if (WIFSIGNALED(status)) {
+            EXPECT_TRUE(after == big || countMetadataTags(after) == 1) << i;
+        }
+    }
+    EXPECT_GT(sawWorkFile, 0);
 }
 
 TEST(FmdSafety, PermissionsAndLinksArePreserved)

@@ -229,7 +229,8 @@ TEST(BuzySateShow, CoversTheCallerAndHidesTheOtherWindow)
     frmBuzy* form = frmBuzy::instance();
     ASSERT_NE(form, nullptr);
     EXPECT_TRUE(form->isVisible());
-    EXPECT_EQ(form->geometry(), host.player->geometry());
+    // The whole window it stands for, frame included.
+    EXPECT_EQ(form->geometry(), host.player->frameGeometry());
     EXPECT_NEAR(form->windowOpacity(), 220.0 / 255.0, 0.01);
     EXPECT_EQ(form->cmdBreak->text(), QStringLiteral("中止程序"));
     EXPECT_FALSE(mdlTools::buzySateShow(host, false, host.player.get()));
@@ -240,7 +241,7 @@ TEST(BuzySateShow, CoversTheCallerAndHidesTheOtherWindow)
     mdlTools::buzySateShow(host, true, host.workspace.get());
     EXPECT_EQ(mdlTools::hiddenWindowMark(), 1);
     EXPECT_FALSE(host.player->isVisible());
-    EXPECT_EQ(frmBuzy::instance()->geometry(), host.workspace->geometry());
+    EXPECT_EQ(frmBuzy::instance()->geometry(), host.workspace->frameGeometry());
     mdlTools::buzySateShow(host, false, host.workspace.get());
     EXPECT_TRUE(host.player->isVisible());
     EXPECT_TRUE(ui::shownBoxes().empty());

@@ -85,6 +85,47 @@ bool h263Size(const std::uint8_t* p, std::size_t n, int& w, int& h)
     return !br.failed() && w > 0 && h > 0;
 }
 
+int pictureKind(int codec, const std::uint8_t* p, std::size_t n)
+{
+    if (n == 0)
+        return 0;
+    switch (codec) {
+    case 2: {  // H.263: the picture type follows the size
+        BitReader br(p, n);
+        if (br.u(17) != 1)
+            return 0;
+        br.u(5);
+        br.u(8);
+        const std::uint32_t size = br.u(3);
+        if (size == 0)
+            br.u(16);
+        else if (size == 1)
+            br.u(32);
+        const std::uint32_t type = br.u(2);
+        return br.failed() || type > 2 ? 0 : static_cast<int>(type) + 1;
+    }
+    case 4: case 5: {  // VP6: the frame's first bit, after the adjustment byte(s)
+        const std::size_t start = codec == 5 ? 4 : 1;
+        return n > start ? ((p[start] & 0x80) ? 2 : 1) : 0;
+    }
+    case 7: {  // AVC: a configuration or end of sequence goes with key frames; else an IDR slice
+        if (p[0] != 1)
+            return p[0] <= 2 ? 1 : 0;
+        for (std::size_t at = 4; at + 5 <= n;) {
+            const std::uint32_t len = (std::uint32_t{p[at]} << 24) | (std::uint32_t{p[at + 1]} << 16) |
+                                      (std::uint32_t{p[at + 2]} << 8) | p[at + 3];
+            if ((p[at + 4] & 0x1F) == 5)
+                return 1;
+            if (len == 0 || len > n)
+                break;
+            at += 4 + len;
+        }
+        return 2;
+    }
+    default: return 0;
+    }
+}
+
 bool screenVideoSize(const std::uint8_t* p, std::size_t n, int& w, int& h)
 {
     if (n < 4)

@@ -8,6 +8,8 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,9 +23,38 @@ std::string sysError(const std::string& what)
 
 class FileSource final : public Source {
 public:
-    FileSource(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+    FileSource(int fd, std::uint64_t size) : fd_(fd), size_(size)
+    {
+        // Mapped, the walk reads its headers straight from the page cache: the bytes
+        // are not copied out once to be looked at and again to be written.
+        if (size_ > 0 && size_ <= std::numeric_limits<std::size_t>::max()) {
+            void* map = ::mmap(nullptr, static_cast<std::size_t>(size_), PROT_READ, MAP_SHARED, fd_, 0);
+            if (map != MAP_FAILED) {
+                map_ = static_cast<const std::uint8_t*>(map);
+                ::madvise(map, static_cast<std::size_t>(size_), MADV_SEQUENTIAL);
+            }
+        }
+    }
+    ~FileSource() override
+    {
+        if (map_)
+            ::munmap(const_cast<std::uint8_t*>(map_), static_cast<std::size_t>(size_));
+    }
+    FileSource(const FileSource&) = delete;
+    FileSource& operator=(const FileSource&) = delete;
     std::uint64_t size() const override { return size_; }
     bool ok() const override { return ok_; }
+    const std::uint8_t* bytes() const override { return map_; }
+    void passed(std::uint64_t off) override
+    {
+        // Memory stays that of a window, whatever the size of the file.
+        constexpr std::uint64_t kKeep = 16u << 20, kStep = 16u << 20;
+        if (!map_ || off < released_ + kKeep + kStep)
+            return;
+        const std::uint64_t upTo = (off - kKeep) & ~std::uint64_t{0xFFFFF};
+        ::madvise(const_cast<std::uint8_t*>(map_) + released_, static_cast<std::size_t>(upTo - released_), MADV_DONTNEED);
+        released_ = upTo;
+    }
     std::size_t readAt(std::uint64_t off, void* buf, std::size_t n) override
     {
         std::size_t done = 0;
@@ -46,6 +77,8 @@ public:
 private:
     int fd_;
     std::uint64_t size_;
+    const std::uint8_t* map_ = nullptr;
+    std::uint64_t released_ = 0;
     bool ok_ = true;
 };
 
@@ -136,26 +169,56 @@ private:
     std::vector<std::uint8_t> buf_;
 };
 
-// The temporary file is removed if the program is stopped while writing it.
+// The temporary file is removed however the program is stopped while it exists, as
+// far as a signal can be caught: the handlers are in place before the file is made,
+// and the file is made with those signals held off until its name is recorded.
 char g_tempPath[4096];
 volatile std::sig_atomic_t g_tempActive = 0;
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2,
+                                SIGABRT, SIGBUS, SIGSEGV, SIGFPE, SIGILL, SIGVTALRM, SIGPROF};
 
 extern "C" void onStopSignal(int sig)
 {
     if (g_tempActive)
         ::unlink(g_tempPath);
-    std::signal(sig, SIG_DFL);
-    std::raise(sig);
+    // The handler was reset on entry: the signal now ends the program as it would have.
+    ::raise(sig);
 }
 
 class TempGuard {
 public:
-    explicit TempGuard(const std::string& path)
+    TempGuard()
     {
-        std::snprintf(g_tempPath, sizeof g_tempPath, "%s", path.c_str());
-        g_tempActive = 1;
-        for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
-            std::signal(sig, onStopSignal);
+        struct sigaction sa {};
+        sa.sa_handler = onStopSignal;
+        sa.sa_flags = SA_RESETHAND | SA_NODEFER;
+        sigemptyset(&sa.sa_mask);
+        for (int sig : kStopSignals) {
+            struct sigaction old {};
+            // A signal the caller ignores (nohup) stays ignored.
+            if (::sigaction(sig, nullptr, &old) == 0 && old.sa_handler != SIG_IGN)
+                ::sigaction(sig, &sa, nullptr);
+            sigaddset(&held_, sig);
+        }
+    }
+    // mkstemp with the stop signals held until the name is recorded; -1 on failure.
+    int create(std::string& path)
+    {
+        std::vector<char> name(path.begin(), path.end());
+        name.push_back('\0');
+        if (name.size() > sizeof g_tempPath)
+            return -1;
+        sigset_t before;
+        ::sigprocmask(SIG_BLOCK, &held_, &before);
+        const int fd = ::mkstemp(name.data());
+        if (fd >= 0) {
+            std::memcpy(g_tempPath, name.data(), name.size());
+            g_tempActive = 1;
+        }
+        ::sigprocmask(SIG_SETMASK, &before, nullptr);
+        if (fd >= 0)
+            path.assign(name.data());
+        return fd;
     }
     ~TempGuard()
     {
@@ -164,7 +227,29 @@ public:
         g_tempActive = 0;
     }
     void release() { g_tempActive = 0; }
+
+private:
+    sigset_t held_ {};
 };
+
+std::string describeMends(const Scan& scan)
+{
+    std::string text;
+    auto add = [&](std::uint64_t n, const char* what) {
+        if (n > 0)
+            text += "mended " + std::to_string(n) + " " + what + "\n";
+    };
+    const Mends& m = scan.mends;
+    add(m.streamIds, "tag(s) with a non-zero stream id");
+    add(m.timestamps, "timestamp(s) out of order with their stream");
+    add(m.typeBytes, "tag type byte(s) with reserved bits set");
+    add(m.dataSizes, "tag data size(s) that disagreed with the trailing size");
+    add(m.flagBytes, "audio or video flags byte(s) naming another codec or no frame type");
+    if (scan.droppedBytes > 0)
+        text += "dropped " + std::to_string(scan.droppedBytes) + " bytes that are not whole FLV tags (" +
+                std::to_string(m.lostMediaTags) + " damaged audio or video tag(s))\n";
+    return text;
+}
 
 std::string folderOf(const std::string& path)
 {
@@ -226,7 +311,8 @@ int injectFile(const std::string& given, std::string& error, std::string& notes)
     const std::string path(resolved);
     std::free(resolved);
 
-    const int in = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a FIFO or a device named like a video must be refused, not waited on.
+    const int in = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (in < 0) {
         error = sysError("cannot open " + path);
         return 3;
@@ -243,19 +329,21 @@ int injectFile(const std::string& given, std::string& error, std::string& notes)
     Scan scan;
     if (!scanFlv(src, scan, error))
         return 1;
-    if (scan.droppedBytes > 0)
-        notes += "dropped " + std::to_string(scan.droppedBytes) + " bytes that are not whole FLV tags\n";
+    // A codec header that cannot be kept would leave its stream undecodable, while the
+    // file as it stands may still play: it is left alone.
+    if (scan.mends.lostCodecHeaders > 0) {
+        error = "a codec header is damaged beyond mending and would be lost";
+        return 7;
+    }
+    notes += describeMends(scan);
 
+    TempGuard guard;
     std::string temp = folderOf(path) + "/.~fmd-XXXXXX";
-    std::vector<char> name(temp.begin(), temp.end());
-    name.push_back('\0');
-    const int out = ::mkstemp(name.data());
+    const int out = guard.create(temp);
     if (out < 0) {
         error = sysError("cannot create a temporary file in " + folderOf(path));
         return 4;
     }
-    temp.assign(name.data());
-    TempGuard guard(temp);
     struct OutClose { int fd; ~OutClose() { if (fd >= 0) ::close(fd); } } outClose{out};
     // The new file takes the place of the old one: same permissions and, when allowed,
     // the same owner.

@@ -45,8 +45,8 @@ std::uint32_t be32(const std::uint8_t* p) { return (std::uint32_t{p[0]} << 24) |
 class Reader {
 public:
     Reader(Source& src, std::size_t capacity = kReadBuffer)
-        : src_(src), size_(src.size()),
-          buf_(static_cast<std::size_t>(std::clamp<std::uint64_t>(size_, 64, capacity))) {}
+        : src_(src), size_(src.size()), direct_(src.bytes()),
+          buf_(direct_ ? 0 : static_cast<std::size_t>(std::clamp<std::uint64_t>(size_, 64, capacity))) {}
     std::uint64_t size() const { return size_; }
     bool failed() const { return !src_.ok(); }
 
@@ -54,6 +54,10 @@ public:
     // reads fill bytes (at least n), or the whole window when fill is 0.
     const std::uint8_t* peek(std::uint64_t off, std::size_t n, std::size_t& got, std::size_t fill = 0)
     {
+        if (direct_) {
+            got = off < size_ ? static_cast<std::size_t>(std::min<std::uint64_t>(n, size_ - off)) : 0;
+            return direct_ + std::min(off, size_);
+        }
         if (!holds(off, n)) {
             if (off >= size_) {
                 got = 0;
@@ -71,6 +75,8 @@ public:
     // Whether n bytes at off (or all that the file has there) are in the window.
     bool holds(std::uint64_t off, std::size_t n) const
     {
+        if (direct_)
+            return off <= size_;
         const std::uint64_t end = bufOff_ + bufLen_;
         return bufLen_ > 0 && off >= bufOff_ && off <= end && (off + n <= end || end == size_);
     }
@@ -78,6 +84,7 @@ public:
 private:
     Source& src_;
     std::uint64_t size_;
+    const std::uint8_t* direct_;
     std::vector<std::uint8_t> buf_;
     std::uint64_t bufOff_ = 0;
     std::size_t bufLen_ = 0;
@@ -89,10 +96,32 @@ struct Tag {
     int type = 0;               // 8 audio, 9 video, 18 script
     std::uint32_t size = 0;
     std::int64_t ts = 0;        // unwrapped milliseconds
-    std::uint8_t streamId[3] = {0, 0, 0};
+    int flags = -1;             // the mended audio or video flags byte, or -1: as it stands
     bool oldMetadata = false;   // an onMetaData tag, replaced by ours
     bool unchanged = false;     // written back exactly as it stands, trailing size included
 };
+
+// An onMetaData tag, also one whose name is damaged by a byte or two: it is replaced by
+// ours, and kept damaged it would only trouble the readers.
+bool isOldMetadata(const std::uint8_t* d)
+{
+    static constexpr char kName[] = "onMetaData";
+    int wrong = (d[0] != 2) + (d[1] != 0) + (d[2] != 10);
+    for (int i = 0; i < 10; ++i)
+        wrong += d[3 + i] != static_cast<std::uint8_t>(kName[i]);
+    return wrong <= 2;
+}
+
+// Returns whether a tag's payload starts like a codec header that a decoder cannot do
+// without (AVC or HEVC configuration, AAC configuration).
+bool looksLikeCodecHeader(int type, const std::uint8_t* d, std::size_t n)
+{
+    if (n < 2)
+        return false;
+    if (type == 9)
+        return ((d[0] & 0x0F) == 7 || (d[0] & 0x0F) == 12) && d[1] == 0;
+    return type == 8 && (d[0] >> 4) == 10 && d[1] == 0;
+}
 
 // Walks the tags of the file the same way in both passes, so the writer needs nothing
 // from the scan but its totals. Bytes that are not tags are stepped over: a garbled
@@ -100,38 +129,59 @@ struct Tag {
 // runs past the end is dropped.
 class Walker {
 public:
-    Walker(Reader& r, Source& src, std::uint64_t start) : r_(r), probe_(src, 4096), pos_(start) {}
+    Walker(Reader& r, Source& src, std::uint64_t start, Mends& mends)
+        : r_(r), probe_(src, 4096), ahead_(src, kReadBuffer), pos_(start), mends_(mends) {}
 
     bool next(Tag& tag)
     {
         if (pos_ >= r_.size())
             return false;
         std::uint32_t size = 0;
-        if (!acceptable(pos_, size)) {
+        bool sizeMended = false;
+        bool typeMended = false;
+        if (!acceptable(pos_, size, typeMended)) {
             const std::uint64_t from = pos_;
-            pos_ = resync(pos_ + 1);
-            dropped_ += pos_ - from;
-            if (pos_ >= r_.size())
-                return false;
-            ++skippedRegions_;
-            headerAt(pos_, size);
+            const std::uint64_t to = resync(pos_ + 1);
+            if (mendDataSize(from, to)) {
+                // Only the tag's data size was wrong: its trailing size and the tag
+                // after it say where it ends.
+                size = static_cast<std::uint32_t>(to - from - kTagHeader - 4);
+                sizeMended = true;
+                ++mends_.dataSizes;
+            } else {
+                noteLost(from);
+                pos_ = to;
+                dropped_ += pos_ - from;
+                if (pos_ >= r_.size())
+                    return false;
+                ++skippedRegions_;
+                headerAt(pos_, size);
+            }
         }
         std::size_t got = 0;
         // The header of a large tag is read alone (with a little more for the payload
         // bytes the scan looks at) rather than with a window full of its payload.
         const std::uint8_t* h = r_.peek(pos_, kTagHeader, got, size > kReadBuffer / 4 ? kSmallFill : 0);
         tag.off = pos_;
-        tag.typeByte = h[0];
+        tag.typeByte = h[0] & 0x3F;
         tag.type = h[0] & 0x1F;
-        tag.size = be24(h + 1);
+        tag.size = sizeMended ? size : be24(h + 1);
         const std::uint32_t raw = be24(h + 4) | (std::uint32_t{h[7]} << 24);
-        std::memcpy(tag.streamId, h + 8, 3);
-        tag.ts = unwrap(raw, tag.type != 18);
-        tag.unchanged = tag.ts == raw && pos_ + kTagHeader + tag.size + 4 <= r_.size() && sizeFieldMatches(pos_, tag.size);
+        const bool streamIdSet = h[8] != 0 || h[9] != 0 || h[10] != 0;
+        if (typeMended)
+            ++mends_.typeBytes;
+        // Readers that check it refuse a tag whose stream id is not zero.
+        if (streamIdSet)
+            ++mends_.streamIds;
+        const std::uint32_t mended = tag.type == 18 ? raw : mendTime(raw, tag.type, pos_ + kTagHeader + tag.size + 4);
+        tag.ts = unwrap(mended, tag.type != 18);
+        tag.flags = tag.type == 18 ? -1 : mendFlags(tag);
+        tag.unchanged = tag.ts == raw && !streamIdSet && !typeMended && !sizeMended && tag.flags < 0 &&
+                        pos_ + kTagHeader + tag.size + 4 <= r_.size() && sizeFieldMatches(pos_, tag.size);
         tag.oldMetadata = false;
         if (tag.type == 18 && tag.size >= 13) {
             const std::uint8_t* d = r_.peek(pos_ + kTagHeader, 13, got);
-            tag.oldMetadata = got == 13 && d[0] == 2 && d[1] == 0 && d[2] == 10 && std::memcmp(d + 3, "onMetaData", 10) == 0;
+            tag.oldMetadata = got == 13 && isOldMetadata(d);
         }
         const std::uint64_t end = pos_ + kTagHeader + tag.size + 4;
         // A last tag whose trailing size is cut off is complete as far as its data goes.
@@ -145,6 +195,127 @@ public:
     std::uint64_t skippedRegions() const { return skippedRegions_; }
 
 private:
+    // A stretch that is dropped and starts like an audio or video tag held one; a codec
+    // header among them would leave its stream undecodable.
+    void noteLost(std::uint64_t at)
+    {
+        std::size_t got = 0;
+        const std::uint8_t* h = look(at, kTagHeader + 2, got);
+        if (got < kTagHeader + 2)
+            return;
+        const int type = h[0] & 0x1F;
+        if (type == 8 || type == 9) {
+            ++mends_.lostMediaTags;
+            if (looksLikeCodecHeader(type, h + kTagHeader, 2))
+                ++mends_.lostCodecHeaders;
+        }
+    }
+
+    // The tag at from was not believed, and the walk takes up again at to: when the
+    // four bytes before to give the distance back to from, the tag is whole and only
+    // its data size was damaged.
+    bool mendDataSize(std::uint64_t from, std::uint64_t to)
+    {
+        if (to >= r_.size() || to < from + kTagHeader + 4 || to - from - kTagHeader - 4 > 0xFFFFFF)
+            return false;
+        if (!soundHeader(from))
+            return false;
+        std::size_t got = 0;
+        const std::uint8_t* p = look(to - 4, 4, got);
+        return got == 4 && be32(p) == to - 4 - from;
+    }
+
+    // A stream keeps its codec: once two tags in a row agree on it, a flags byte that
+    // names another codec, or no frame type, is a damaged one. It gets the stream's
+    // codec, and the frame type the picture's own header gives (audio: the stream's
+    // whole flags byte). Returns the mended byte, or -1.
+    int mendFlags(const Tag& tag)
+    {
+        if (tag.size == 0)
+            return -1;
+        std::size_t got = 0;
+        const std::uint8_t* d = r_.peek(tag.off + kTagHeader, std::min<std::size_t>(tag.size, kPeekSmall), got);
+        if (got == 0)
+            return -1;
+        Track& t = tag.type == 9 ? video_ : audio_;
+        const int mask = tag.type == 9 ? 0x0F : 0xF0;
+        if (t.flags < 0) {
+            if (t.candidate >= 0 && (t.candidate & mask) == (d[0] & mask))
+                t.flags = t.candidate;
+            t.candidate = d[0];
+            return -1;
+        }
+        const int codec = t.flags & 0x0F, frameType = d[0] >> 4;
+        if ((d[0] & mask) == (t.flags & mask) && (tag.type == 8 || (frameType >= 1 && frameType <= 5)))
+            return -1;
+        // A stream that goes on in another codec changed codec; only a lone tag is mended.
+        std::int64_t nextTime = 0;
+        int nextFlags = -1;
+        if (!nextOf(tag.type, tag.off + kTagHeader + tag.size + 4, nextTime, nextFlags) || (nextFlags & mask) != (t.flags & mask))
+            return -1;
+        ++mends_.flagBytes;
+        if (tag.type == 8)
+            return t.flags;
+        // H.264 names its picture types in the NAL units, past any SEI in front.
+        if (codec == 7)
+            d = r_.peek(tag.off + kTagHeader, std::min<std::size_t>(tag.size, kSmallFill), got);
+        int kind = pictureKind(codec, d + 1, got - 1);
+        if (kind == 0)
+            kind = frameType >= 1 && frameType <= 5 ? frameType : 2;
+        return (kind << 4) | codec;
+    }
+
+    // The time and flags byte of the next tag of a stream, looked up a few tags ahead;
+    // false when the tags there do not follow each other cleanly.
+    bool nextOf(int type, std::uint64_t at, std::int64_t& time, int& flags)
+    {
+        for (int i = 0; i < 32 && at + kTagHeader < r_.size(); ++i) {
+            std::size_t got = 0;
+            const std::uint8_t* h = ahead_.peek(at, kTagHeader + 1, got, kSmallFill);
+            if (got < kTagHeader + 1 || (h[0] & 0xC0) != 0)
+                return false;
+            if ((h[0] & 0x1F) == type) {
+                time = std::int64_t{be24(h + 4) | (std::uint32_t{h[7]} << 24)};
+                flags = h[kTagHeader];
+                return true;
+            }
+            at += kTagHeader + be24(h + 1) + 4;
+        }
+        return false;
+    }
+    std::int64_t nextTimeOf(int type, std::uint64_t at)
+    {
+        std::int64_t time = -1;
+        int flags = 0;
+        return nextOf(type, at, time, flags) ? time : -1;
+    }
+
+    // A flipped bit in a timestamp makes one tag jump away from its neighbours, and
+    // the stream then seems to run backwards. Such a tag gets the time halfway between
+    // the tags around it; times that step back and stay back (a 24-bit wrap, joined
+    // recordings) are left to the unwrapping.
+    std::uint32_t mendTime(std::uint32_t raw, int type, std::uint64_t after)
+    {
+        Track& t = type == 9 ? video_ : audio_;
+        const std::int64_t v = raw;
+        std::int64_t out = v;
+        const bool suspicious = !t.seen ? true : v < t.last || v > t.last + 2 * t.step + 20;
+        if (suspicious) {
+            const std::int64_t n = nextTimeOf(type, after);
+            if (n >= 0 && n < v && (!t.seen || n >= t.last))
+                out = t.seen ? t.last + (n - t.last) / 2 : n;
+            else if (n >= 0 && t.seen && v < t.last && n >= t.last)
+                out = t.last + (n - t.last) / 2;
+        }
+        if (out != v)
+            ++mends_.timestamps;
+        if (t.seen && out >= t.last)
+            t.step = out - t.last;
+        t.seen = true;
+        t.last = out;
+        return static_cast<std::uint32_t>(out);
+    }
+
     // Checks look ahead of the walk; a small second window keeps them from throwing
     // away the main one.
     const std::uint8_t* look(std::uint64_t at, std::size_t n, std::size_t& got)
@@ -152,15 +323,22 @@ private:
         return r_.holds(at, n) ? r_.peek(at, n, got) : probe_.peek(at, n, got);
     }
 
-    // A plausible tag header whose data lies inside the file.
-    bool headerAt(std::uint64_t at, std::uint32_t& size)
+    // A whole tag header of a known type with no reserved bits set, or null.
+    const std::uint8_t* soundHeader(std::uint64_t at)
     {
         std::size_t got = 0;
         const std::uint8_t* h = look(at, kTagHeader, got);
         if (got < kTagHeader)
-            return false;
+            return nullptr;
         const int type = h[0] & 0x1F;
-        if ((h[0] & 0xC0) != 0 || (type != 8 && type != 9 && type != 18))
+        return (h[0] & 0xC0) == 0 && (type == 8 || type == 9 || type == 18) ? h : nullptr;
+    }
+
+    // A plausible tag header whose data lies inside the file.
+    bool headerAt(std::uint64_t at, std::uint32_t& size)
+    {
+        const std::uint8_t* h = soundHeader(at);
+        if (!h)
             return false;
         size = be24(h + 1);
         return at + kTagHeader + size <= r_.size();
@@ -175,11 +353,24 @@ private:
 
     // In sequence, a tag is taken when its header is sound and either its trailing
     // size agrees or another tag (or the end) follows it: a wrong trailing size alone
-    // is repaired, a wrong data size is not believed.
-    bool acceptable(std::uint64_t at, std::uint32_t& size)
+    // is repaired, a wrong data size is not believed. Set reserved bits in the type
+    // byte are cleared when the sizes around the tag agree.
+    bool acceptable(std::uint64_t at, std::uint32_t& size, bool& typeMended)
     {
-        if (!headerAt(at, size))
-            return false;
+        typeMended = false;
+        if (!headerAt(at, size)) {
+            std::size_t got = 0;
+            const std::uint8_t* h = look(at, kTagHeader, got);
+            if (got < kTagHeader || (h[0] & 0xC0) == 0)
+                return false;
+            const int type = h[0] & 0x1F;
+            size = be24(h + 1);
+            const std::uint64_t next = at + kTagHeader + size + 4;
+            std::uint32_t nextSize = 0;
+            typeMended = (type == 8 || type == 9 || type == 18) && next <= r_.size() && sizeFieldMatches(at, size) &&
+                         (next == r_.size() || headerAt(next, nextSize));
+            return typeMended;
+        }
         const std::uint64_t next = at + kTagHeader + size + 4;
         if (next >= r_.size())
             return true;
@@ -242,9 +433,17 @@ private:
         return ts;
     }
 
+    struct Track {
+        bool seen = false;
+        std::int64_t last = 0, step = 0;
+        int flags = -1, candidate = -1;
+    };
     Reader& r_;
     Reader probe_;
+    Reader ahead_;
     std::uint64_t pos_;
+    Mends& mends_;
+    Track video_, audio_;
     std::uint64_t dropped_ = 0;
     std::uint64_t skippedRegions_ = 0;
     std::int64_t wrap_ = 0;
@@ -301,8 +500,9 @@ void noteVideo(Scan& s, const Tag& tag, Reader& r)
     s.videoDataBytes += tag.size - 1;  // the codec's bytes, after the flags byte
     std::size_t got = 0;
     const std::uint8_t* d = r.peek(tag.off + kTagHeader, std::min<std::size_t>(tag.size, 2), got);
-    const int frameType = d[0] >> 4;
-    const int codec = d[0] & 0x0F;
+    const int flags = tag.flags >= 0 ? tag.flags : d[0];
+    const int frameType = flags >> 4;
+    const int codec = flags & 0x0F;
     const bool avcLike = codec == 7 || codec == 12;
     const int packetType = avcLike && got >= 2 ? d[1] : 1;
     if (s.videoCodec < 0)
@@ -362,13 +562,14 @@ void noteAudio(Scan& s, const Tag& tag, Reader& r, bool& configSeen)
     const std::uint8_t* d = r.peek(tag.off + kTagHeader, std::min<std::size_t>(tag.size, kPeekSmall), got);
     if (got == 0)
         return;
-    const int format = d[0] >> 4;
+    const int flags = tag.flags >= 0 ? tag.flags : d[0];
+    const int format = flags >> 4;
     if (s.audioCodec < 0) {
         static constexpr int rates[4] = {5512, 11025, 22050, 44100};
         s.audioCodec = format;
-        s.sampleRate = rates[(d[0] >> 2) & 3];
-        s.sampleSize = (d[0] & 2) ? 16 : 8;
-        s.stereo = d[0] & 1;
+        s.sampleRate = rates[(flags >> 2) & 3];
+        s.sampleSize = (flags & 2) ? 16 : 8;
+        s.stereo = flags & 1;
         switch (format) {  // formats whose rate the flags cannot say
         case 4: s.sampleRate = 16000; break;
         case 5: s.sampleRate = 8000; break;
@@ -440,7 +641,7 @@ bool scanFlv(Source& src, Scan& scan, std::string& error)
     if (!readHeader(r, start, error))
         return false;
     scan.headerEnd = start;
-    Walker walker(r, src, start);
+    Walker walker(r, src, start, scan.mends);
     Tag tag;
     bool configSeen = false;
     while (walker.next(tag)) {
@@ -474,6 +675,7 @@ bool scanFlv(Source& src, Scan& scan, std::string& error)
             scan.copyPlanValid = false;
         }
         scan.validEnd = std::min<std::uint64_t>(tag.off + kTagHeader + tag.size + 4, r.size());
+        src.passed(tag.off);
     }
     if (r.failed()) {
         error = "read error";
@@ -627,7 +829,8 @@ bool writeFlv(Source& src, const Scan& scan, Sink& sink, std::string& error)
     std::uint64_t written = sizeof header + meta.size();
 
     Reader r(src);
-    Walker walker(r, src, scan.headerEnd);
+    Mends mends;  // the same as the scan's
+    Walker walker(r, src, scan.headerEnd, mends);
     Tag tag;
     // Runs of tags that come out exactly as they went in (the usual case) are copied as
     // one range; only tags whose header or trailing size changes are written piecewise.
@@ -685,7 +888,7 @@ bool writeFlv(Source& src, const Scan& scan, Sink& sink, std::string& error)
         h[5] = static_cast<std::uint8_t>(tag.ts >> 8);
         h[6] = static_cast<std::uint8_t>(tag.ts);
         h[7] = static_cast<std::uint8_t>(tag.ts >> 24);
-        std::memcpy(h + 8, tag.streamId, 3);
+        h[8] = h[9] = h[10] = 0;
         const std::uint32_t prev = static_cast<std::uint32_t>(kTagHeader + tag.size);
         h[11] = static_cast<std::uint8_t>(prev >> 24);
         h[12] = static_cast<std::uint8_t>(prev >> 16);
@@ -696,7 +899,7 @@ bool writeFlv(Source& src, const Scan& scan, Sink& sink, std::string& error)
 
         std::size_t got = 0;
         const std::uint8_t* inHead = r.peek(tag.off, kTagHeader, got);
-        bool same = got == kTagHeader && std::memcmp(inHead, h, kTagHeader) == 0;
+        bool same = got == kTagHeader && tag.flags < 0 && std::memcmp(inHead, h, kTagHeader) == 0;
         if (same) {
             // After a large tag, only its trailing size and the next header are wanted.
             const std::uint8_t* inPrev = r.peek(tag.off + kTagHeader + tag.size, 4, got,
@@ -711,9 +914,13 @@ bool writeFlv(Source& src, const Scan& scan, Sink& sink, std::string& error)
             runLength += total;
             continue;
         }
+        src.passed(tag.off);
         if (!flushRun())
             return false;
-        if (!sink.write(h, kTagHeader) || !copyRaw(tag.off + kTagHeader, tag.size) || !sink.write(h + kTagHeader, 4)) {
+        const std::uint8_t flags = static_cast<std::uint8_t>(tag.flags);
+        const std::uint64_t skip = tag.flags >= 0 ? 1 : 0;
+        if (!sink.write(h, kTagHeader) || (skip && !sink.write(&flags, 1)) ||
+            !copyRaw(tag.off + kTagHeader + skip, tag.size - skip) || !sink.write(h + kTagHeader, 4)) {
             if (error.empty())
                 error = "write error";
             return false;

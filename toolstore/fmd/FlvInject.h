@@ -1,6 +1,7 @@
 #pragma once
-// The FLV metadata injector: reads an FLV file in two streaming passes (scan, then
-// write) and puts one fresh onMetaData script tag in front of its tags.
+// The FLV metadata injector: walks the tag headers of an FLV file (scan), then writes
+// one fresh onMetaData script tag followed by the tags, copied as ranges of the file
+// where they stay as they were, and puts the new file in place.
 //
 // Memory does not grow with the file: only the key frame index (one time and one
 // position per key frame) is kept, because it goes into the metadata itself.
@@ -21,6 +22,12 @@ public:
     // error, which ok() then reports).
     virtual std::size_t readAt(std::uint64_t off, void* buf, std::size_t n) = 0;
     virtual bool ok() const { return true; }
+    // All of the bytes in place (memory, a mapped file), or null: the walk then reads
+    // headers where they lie instead of copying windows of the file.
+    virtual const std::uint8_t* bytes() const { return nullptr; }
+    // The walk has passed off: a mapped file lets go of the pages before it (they stay
+    // in the page cache, and are mapped again if read again).
+    virtual void passed(std::uint64_t off) {}
 };
 
 class MemorySource final : public Source {
@@ -28,6 +35,7 @@ public:
     MemorySource(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
     std::uint64_t size() const override { return size_; }
     std::size_t readAt(std::uint64_t off, void* buf, std::size_t n) override;
+    const std::uint8_t* bytes() const override { return data_; }
 
 private:
     const std::uint8_t* data_;
@@ -49,6 +57,18 @@ class MemorySink final : public Sink {
 public:
     bool write(const void* data, std::size_t n) override;
     std::vector<std::uint8_t> bytes;
+};
+
+// Damage that the walk mends on the way, and what it cannot mend.
+struct Mends {
+    std::uint64_t streamIds = 0;   // tags whose stream id was not zero
+    std::uint64_t timestamps = 0;  // tags whose time jumped away from their neighbours
+    std::uint64_t typeBytes = 0;   // tags with reserved bits set in their type byte
+    std::uint64_t dataSizes = 0;   // tags whose data size disagreed with their trailing size
+    std::uint64_t flagBytes = 0;   // audio or video flags naming another codec or no frame type
+    std::uint64_t lostMediaTags = 0;    // audio or video tags too damaged to keep
+    std::uint64_t lostCodecHeaders = 0; // of those, codec headers (AVC, HEVC, AAC)
+    bool any() const { return streamIds + timestamps + typeBytes + dataSizes + flagBytes > 0; }
 };
 
 // What the scan learns about the streams. Times are milliseconds of the (unwrapped)
@@ -85,6 +105,8 @@ struct Scan {
 
     std::vector<double> keyTimes;              // seconds
     std::vector<std::uint64_t> keyBodyOffsets; // offset of the key frame tag inside the body
+
+    Mends mends;
 };
 
 // The values written as onMetaData, derived from a scan.
@@ -135,6 +157,9 @@ bool vp6Size(const std::uint8_t* p, std::size_t n, bool alpha, int& w, int& h);
 bool avcSpsSize(const std::uint8_t* nal, std::size_t n, int& w, int& h);
 // AVCDecoderConfigurationRecord.
 bool avcConfigSize(const std::uint8_t* p, std::size_t n, int& w, int& h);
+// What a video payload says of its own picture: 1 key frame, 2 inter frame, 3
+// disposable inter frame, 0 when the codec's header does not say (p after the flags byte).
+int pictureKind(int codec, const std::uint8_t* p, std::size_t n);
 // AudioSpecificConfig.
 bool aacConfig(const std::uint8_t* p, std::size_t n, int& rate, int& channels);
 // An MPEG audio frame header; samples is per frame.

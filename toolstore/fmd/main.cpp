@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -17,7 +18,14 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "~tmpExtFmd: %s\n", error.c_str());
         return 2;
     }
-    const int rc = fmd::injectFile(path, error, notes);
+    int rc = 0;
+    try {
+        rc = fmd::injectFile(path, error, notes);
+    } catch (const std::exception& e) {
+        // Caught here so that the work file is removed on the way out.
+        error = e.what();
+        rc = 8;
+    }
     if (!notes.empty())
         std::fprintf(stderr, "~tmpExtFmd: %s: %s", path.c_str(), notes.c_str());
     if (rc != 0) {
