@@ -239,16 +239,9 @@ void frmMain::buildMenus()
     work->addAction(QStringLiteral("前往档案列表　　F3"), this, [this] { Form_KeyDown(114, 0); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("说明"));
-    auto openHelp = [this](const QString& name) {
-        const QString path = programFolder + name;
-        if (FileObject::instance().FileExists(path))
-            shellOpen(path);
-        else
-            ui::msgBox(QStringLiteral("找不到说明档 ") + name + QStringLiteral("！"), ui::OkOnly,
-                       QStringLiteral("注意事项"), this);
-    };
-    help->addAction(QStringLiteral("说明主题"), this, [openHelp] { openHelp(QStringLiteral("Zorvo.FLV.chm")); });
-    help->addAction(QStringLiteral("无法播放 FLV？"), this, [openHelp] { openHelp(QStringLiteral("Zuvud.ODI.vur")); });
+    help->addAction(QStringLiteral("说明主题"), this, [this] { ui::openHelpFile(programFolder, ui::helpFileName, this); });
+    help->addAction(QStringLiteral("无法播放 FLV？"), this,
+                    [this] { ui::openHelpFile(programFolder, ui::codecHelpFileName, this); });
     help->addSeparator();
     help->addAction(QStringLiteral("开启安装目录"), this, [] {
         QString folder = programFolder;
@@ -456,7 +449,7 @@ void frmMain::Form_Load(const QString& commandLine, QWidget* splash)
         splash->close();
 
     // The first start opens the help, when there is one.
-    const QString helpPath = programFolder + QStringLiteral("Zorvo.FLV.chm");
+    const QString helpPath = programFolder + ui::helpFileName;
     if (firstRun && FileObject::instance().FileExists(helpPath))
         shellOpen(helpPath);
 
@@ -1000,11 +993,7 @@ int frmMain::playErrorMsg(const QString& fn, const QString& headMsg)
     const QString text = playerLogic::playErrorText(fn, headMsg, withHelp);
     const int answer = ui::msgBox(text, withHelp ? ui::OkCancel : ui::OkOnly, QStringLiteral("错误讯息"), this);
     if (withHelp && answer == ui::Ok) {
-        const QString help = programFolder + QStringLiteral("Zuvud.ODI.vur");
-        if (FileObject::instance().FileExists(help))
-            shellOpen(help);
-        else
-            ui::msgBox(QStringLiteral("找不到说明档 Zuvud.ODI.vur！"), ui::OkOnly, QStringLiteral("注意事项"), this);
+        ui::openHelpFile(programFolder, ui::codecHelpFileName, this);
     }
     return answer;
 }

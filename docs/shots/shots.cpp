@@ -1,0 +1,118 @@
+// Takes the pictures of the user guide from the real windows: the player playing a clip
+// with marked ranges, every page of the workspace that the program has, and the about
+// window. Run by scripts/help-shots.sh under Xvfb:
+//   zorvo-help-shots MEDIA_FOLDER OUT_FOLDER
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <clocale>
+#include <functional>
+
+#include "app/AppInfo.h"
+#include "app/mdlZorvoFLV.h"
+#include "player/frmMain.h"
+#include "ui/SmallDialogs.h"
+#include "workspace/frmList.h"
+
+namespace {
+
+bool waitFor(const std::function<bool()>& cond, int ms = 20000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!cond()) {
+        if (t.elapsed() > ms)
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    return true;
+}
+
+// Lets the windows draw: layouts, the poll and the video settle.
+void settle(int ms = 600)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+}
+
+QString g_out;
+
+void shoot(QWidget* w, const QString& name)
+{
+    w->raise();
+    settle();
+    const QString file = g_out + u'/' + name + QStringLiteral(".png");
+    if (w->grab().save(file))
+        QTextStream(stdout) << file << '\n';
+    else
+        QTextStream(stderr) << "could not write " << file << '\n';
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Zorvo.FLV"));
+    mdlZorvoFLV::installQtTranslations();
+    std::setlocale(LC_NUMERIC, "C");
+    if (argc < 3) {
+        QTextStream(stderr) << "usage: zorvo-help-shots MEDIA_FOLDER OUT_FOLDER\n";
+        return 2;
+    }
+    const QString media = QDir(QString::fromLocal8Bit(argv[1])).absolutePath() + u'/';
+    g_out = QString::fromLocal8Bit(argv[2]);
+    QDir().mkpath(g_out);
+
+    // Settings of their own, so that the pictures show the defaults and nothing is kept.
+    QTemporaryDir settings;
+    mdlZorvoFLV::initFolders();
+    frmMain player;
+    player.setSettingsFolder(settings.path());
+    player.Form_Load(QString());
+    player.resize(640, 520);
+    player.playSingle(media + QStringLiteral("sample.flv"), false);
+    if (!waitFor([&] { return player.mci().getStatus() == QStringLiteral("playing"); })) {
+        QTextStream(stderr) << "the sample clip does not play\n";
+        return 1;
+    }
+    // Two marked ranges, the second one still playing when the picture is taken.
+    const int total = player.mci().getTotalFrames();
+    const auto markAt = [&](int from, int to) {
+        waitFor([&] { return player.mci().getCurFrame() >= from; });
+        player.mbRngStart_Click();
+        waitFor([&] { return player.mci().getCurFrame() >= to; });
+        player.mbRngEnd_Click();
+    };
+    markAt(total / 10, total / 4);
+    markAt(total * 2 / 5, total * 3 / 5);
+    player.mbPause_Click();
+    shoot(&player, QStringLiteral("player"));
+
+    frmList* workspace = player.workspace(true);
+    workspace->resize(workspace->size().expandedTo(QSize(560, 420)));
+    for (const char* clip : {"sample.flv", "flv1_mp3.flv", "h264_aac.flv", "mpeg1_mp2.mpg", "tone.mp3"})
+        if (QFileInfo::exists(media + QLatin1String(clip)))
+            workspace->addToList(0, media + QLatin1String(clip));
+    workspace->addToList(1, media + QStringLiteral("sample.flv") + QChar(0x2016) + QStringLiteral("25-100 150-200"));
+    // Whatever pages the program has: each area and tab that the window accepts.
+    for (int area = 0; area <= 7; ++area)
+        for (int tab = 0; tab <= 1; ++tab) {
+            workspace->changeToTab(area, tab, false);
+            if (workspace->viewKind != area * 10 + tab)
+                continue;
+            shoot(workspace, QStringLiteral("page-%1").arg(area * 10 + tab));
+        }
+
+    ui::frmAbout about(&player);
+    about.show();
+    shoot(&about, QStringLiteral("about"));
+    about.close();
+
+    player.mnuEnd_Click(1);
+    return 0;
+}
