@@ -32,6 +32,11 @@ void onTerminate(int)
 
 int main(int argc, char** argv)
 {
+    // The desktop's own file chooser through its portal, where the desktop runs one: the
+    // portal theme keeps the desktop's look and falls back to it when no portal answers.
+    // A theme the user chose stays.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORMTHEME"))
+        qputenv("QT_QPA_PLATFORMTHEME", "xdgdesktopportal");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zorvo.FLV"));
     // The desktop entry's name: lets the desktop put the running windows under its icon.
