@@ -4,6 +4,7 @@
 //   zorvo-help-shots MEDIA_FOLDER OUT_FOLDER
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -64,18 +65,34 @@ int main(int argc, char** argv)
         QTextStream(stderr) << "usage: zorvo-help-shots MEDIA_FOLDER OUT_FOLDER\n";
         return 2;
     }
-    const QString media = QDir(QString::fromLocal8Bit(argv[1])).absolutePath() + u'/';
+    const QString built = QDir(QString::fromLocal8Bit(argv[1])).absolutePath() + u'/';
     g_out = QString::fromLocal8Bit(argv[2]);
     QDir().mkpath(g_out);
 
-    // Settings of their own, so that the pictures show the defaults and nothing is kept.
+    // The clips under names a user would give them, in a folder of their own.
+    QTemporaryDir scratch;
+    const QString media = scratch.path() + QStringLiteral("/影片/");
+    QDir().mkpath(media);
+    const std::pair<const char*, QString> clips[] = {
+        {"sample.flv", QStringLiteral("海边旅行.flv")},   {"flv1_mp3.flv", QStringLiteral("生日会.flv")},
+        {"h264_aac.flv", QStringLiteral("课堂录影.flv")}, {"mpeg1_mp2.mpg", QStringLiteral("旧录影带.mpg")},
+        {"tone.mp3", QStringLiteral("练习曲.mp3")},
+    };
+    QStringList names;
+    for (const auto& [from, to] : clips)
+        if (QFile::copy(built + QLatin1String(from), media + to))
+            names << to;
+
+    // Settings of their own, so that the pictures show the defaults and nothing is kept;
+    // an empty settings file, so that the first-start help stays closed.
     QTemporaryDir settings;
+    QFile(settings.filePath(QStringLiteral("Zorvo.FLV.ini"))).open(QIODevice::WriteOnly);
     mdlZorvoFLV::initFolders();
     frmMain player;
     player.setSettingsFolder(settings.path());
     player.Form_Load(QString());
     player.resize(640, 520);
-    player.playSingle(media + QStringLiteral("sample.flv"), false);
+    player.playSingle(media + names.value(0), false);
     if (!waitFor([&] { return player.mci().getStatus() == QStringLiteral("playing"); })) {
         QTextStream(stderr) << "the sample clip does not play\n";
         return 1;
@@ -93,12 +110,17 @@ int main(int argc, char** argv)
     player.mbPause_Click();
     shoot(&player, QStringLiteral("player"));
 
-    frmList* workspace = player.workspace(true);
+    player.Form_KeyDown(112, 0); // F1 opens the workspace
+    frmList* workspace = player.findChild<frmList*>();
+    if (!workspace) {
+        QTextStream(stderr) << "F1 opened no workspace\n";
+        return 1;
+    }
     workspace->resize(workspace->size().expandedTo(QSize(560, 420)));
-    for (const char* clip : {"sample.flv", "flv1_mp3.flv", "h264_aac.flv", "mpeg1_mp2.mpg", "tone.mp3"})
-        if (QFileInfo::exists(media + QLatin1String(clip)))
-            workspace->addToList(0, media + QLatin1String(clip));
-    workspace->addToList(1, media + QStringLiteral("sample.flv") + QChar(0x2016) + QStringLiteral("25-100 150-200"));
+    for (const QString& name : names)
+        workspace->addToList(0, media + name);
+    workspace->addToList(1, media + names.value(0) + QChar(0x2016) + QStringLiteral("25-100 150-200"));
+    workspace->showFile(media + names.value(0));
     // Whatever pages the program has: each area and tab that the window accepts.
     for (int area = 0; area <= 7; ++area)
         for (int tab = 0; tab <= 1; ++tab) {

@@ -61,7 +61,7 @@ TEST(QtTranslations, FileDialogTextsComeOutInChinese)
     ASSERT_TRUE(mdlZorvoFLV::installQtTranslations()) << "qt6-translations-l10n is not installed";
     QFileSystemModel model;
     EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("名称"));
-    EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("大小"));
+    EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("体积"));
     EXPECT_NE(QCoreApplication::translate("QFileDialog", "Open"), QStringLiteral("Open"));
 }
 
