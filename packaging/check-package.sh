@@ -34,6 +34,7 @@ command -v zorvo-flv >/dev/null || fail "zorvo-flv is not on PATH"
 
 echo "== the installed program"
 work=$(mktemp -d)
+trap 'kill "${first:-}" 2>/dev/null; rm -rf "$work"' EXIT
 chmod 700 "$work"
 mkdir -p "$work/run" "$work/config" "$work/tmp"
 chmod 700 "$work/run" "$work/tmp"
@@ -41,10 +42,10 @@ chmod 700 "$work/run" "$work/tmp"
 printf 'ctl_type.zorvotest { lib "%s" }\nctl.default { type zorvotest }\n' \
   "$build/tests/lib/libasound_module_ctl_zorvotest.so" >"$work/asound.conf"
 # A runtime and temporary folder of its own: the single-instance channel lives there, so
-# a copy that someone else runs on this machine is not taken for the first one. Any file
-# opened with the desktop (the help on a first start) goes nowhere.
+# a copy that someone else runs on this machine is not taken for the first one. (Offscreen,
+# the help that a first start opens goes nowhere.)
 export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run TMPDIR=$work/tmp QT_QPA_PLATFORM=offscreen \
-  ALSA_CONFIG_PATH=$work/asound.conf BROWSER=true
+  ALSA_CONFIG_PATH=$work/asound.conf
 zorvo-flv "$build/media/sample.flv" >"$work/first.log" 2>&1 &
 first=$!
 waited=0

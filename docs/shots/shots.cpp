@@ -8,12 +8,14 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QTimer>
 #include <clocale>
 #include <functional>
 
 #include "app/AppInfo.h"
 #include "app/mdlZorvoFLV.h"
 #include "player/frmMain.h"
+#include "ui/CommDialog.h"
 #include "ui/SmallDialogs.h"
 #include "workspace/frmList.h"
 
@@ -129,6 +131,18 @@ int main(int argc, char** argv)
                 continue;
             shoot(workspace, QStringLiteral("page-%1").arg(area * 10 + tab));
         }
+
+    // The open dialog, with Qt's texts from its Chinese catalogue.
+    QTimer::singleShot(1500, [] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            shoot(dialog, QStringLiteral("open-dialog"));
+            static_cast<QDialog*>(dialog)->reject();
+        }
+    });
+    ui::CommDialog& files = ui::CommDialog::shared();
+    files.InitDir = media;
+    files.setFilter(mdlZorvoFLV::openFilterAll);
+    files.ShowOpen();
 
     ui::frmAbout about(&player);
     about.show();
