@@ -15,6 +15,7 @@
 #include "tools/mdlTools.h"
 #include "workspace/frmList.h"
 #include "ui/MsgBox.h"
+#include "ui/SmallDialogs.h"
 #include "ui/ZorvoButton.h"
 
 #include <QApplication>
@@ -481,14 +482,14 @@ TEST_F(PlayerWindow, TheFirstStartOpensTheHelpAndAnFlvErrorOffersTheCodecNote)
     programFolder = program.path() + u'/';
     testmedia::TempDir settingsHere;
     {
-        QFile help(program.file(QStringLiteral("Zorvo.FLV.chm")));
+        QFile help(program.file(ui::helpFileName));
         ASSERT_TRUE(help.open(QIODevice::WriteOnly));
     }
     {
         frmMain first;
         first.setSettingsFolder(settingsHere.path());
         first.Form_Load(QString());
-        EXPECT_EQ(opened.files, QStringList{program.file(QStringLiteral("Zorvo.FLV.chm"))}) << "no settings yet";
+        EXPECT_EQ(opened.files, QStringList{program.file(ui::helpFileName)}) << "no settings yet";
         first.mnuEnd_Click(0);
     }
     opened.files.clear();
@@ -503,9 +504,9 @@ TEST_F(PlayerWindow, TheFirstStartOpensTheHelpAndAnFlvErrorOffersTheCodecNote)
         answers.then(ui::Ok).then(ui::Ok);
         second.playSingle(testmedia::path(testmedia::Garbage), false);
         ASSERT_EQ(ui::shownBoxes().size(), 2u);
-        EXPECT_EQ(ui::shownBoxes()[1].text, QStringLiteral("找不到说明档 Zuvud.ODI.vur！"));
+        EXPECT_EQ(ui::shownBoxes()[1].text, QStringLiteral("找不到说明档 Zuvud.ODI.html！"));
         EXPECT_EQ(ui::shownBoxes()[1].title, QStringLiteral("注意事项"));
-        QFile note(program.file(QStringLiteral("Zuvud.ODI.vur")));
+        QFile note(program.file(ui::codecHelpFileName));
         ASSERT_TRUE(note.open(QIODevice::WriteOnly));
         note.close();
         answers.then(ui::Ok);
