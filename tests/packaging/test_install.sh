@@ -16,6 +16,11 @@ for f in Zorvo.FLV ZorvoResFLV Zorvo.FLV.installed Zorvo.FLV.html Zuvud.ODI.html
 done
 [ "$(readlink -f "$prefix/bin/zorvo-flv")" = "$prefix/lib/zorvo-flv/Zorvo.FLV" ] ||
   { echo "bin/zorvo-flv does not lead to the program"; fail=1; }
+# The command-line tool, once the build has one, has its launcher too.
+if [ -e "$prefix/lib/zorvo-flv/zorvo" ]; then
+  [ "$(readlink -f "$prefix/bin/zorvo")" = "$prefix/lib/zorvo-flv/zorvo" ] ||
+    { echo "bin/zorvo does not lead to the command-line tool"; fail=1; }
+fi
 # Every picture the help pages show is installed beside them.
 for page in "$prefix"/lib/zorvo-flv/*.html; do
   for img in $(grep -o 'src="[^"]*"' "$page" | sed 's/src="//; s/"$//'); do
