@@ -34,7 +34,7 @@ command -v zorvo-flv >/dev/null || fail "zorvo-flv is not on PATH"
 
 echo "== the installed program"
 work=$(mktemp -d)
-trap 'kill "${first:-}" 2>/dev/null; rm -rf "$work"' EXIT
+trap 'kill "${first:-}" 2>/dev/null || true; rm -rf "$work"' EXIT
 chmod 700 "$work"
 mkdir -p "$work/run" "$work/config" "$work/tmp"
 chmod 700 "$work/run" "$work/tmp"
