@@ -188,7 +188,10 @@ QStringList listLines(const ListStore& store)
 QString settingsFolder(const QString& programFolder)
 {
     const QString folder = mdlZorvoFLV::withTrailingSeparator(programFolder);
-    if (!folder.isEmpty() && ::access(QFile::encodeName(folder).constData(), W_OK) == 0)
+    // An installed folder is shared by every user and owned by the package: root can
+    // write there, but settings left in it would outlive the package's removal.
+    const bool installed = QFileInfo::exists(folder + installedMarkerName);
+    if (!folder.isEmpty() && !installed && ::access(QFile::encodeName(folder).constData(), W_OK) == 0)
         return folder;
     QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (config.isEmpty())

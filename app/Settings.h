@@ -67,8 +67,11 @@ ListStore readListLines(const QStringList& lines);
 QStringList listLines(const ListStore& store);
 
 // The folder the settings files live in: the program folder, or
-// $XDG_CONFIG_HOME/Zorvo.FLV/ when the program folder cannot be written.
+// $XDG_CONFIG_HOME/Zorvo.FLV/ when the program folder cannot be written or belongs to an
+// installed copy (it holds installedMarkerName).
 QString settingsFolder(const QString& programFolder);
+// Laid into the program folder by the install rules.
+inline const QString installedMarkerName = QStringLiteral("Zorvo.FLV.installed");
 
 // Whole-file operations. A missing file leaves the defaults and answers false.
 bool loadSettingsFile(const QString& path, Settings& s, ReadReport& report);

@@ -32,9 +32,20 @@ void onTerminate(int)
 
 int main(int argc, char** argv)
 {
+    // The desktop's own file chooser through its portal, where the desktop runs one: the
+    // portal theme keeps the desktop's look and falls back to it when no portal answers.
+    // A theme the user chose stays.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORMTHEME"))
+        qputenv("QT_QPA_PLATFORMTHEME", "xdgdesktopportal");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zorvo.FLV"));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("multimedia-video-player")));
+    // The desktop entry's name: lets the desktop put the running windows under its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.zorvo.ZorvoFLV"));
+    QIcon icon;
+    for (const char* size : {"16", "32", "48", "256"})
+        icon.addFile(QStringLiteral(":/icon/%1.png").arg(QLatin1String(size)));
+    QApplication::setWindowIcon(icon);
+    mdlZorvoFLV::installQtTranslations();
     // libmpv refuses to start unless numbers are formatted the C way.
     std::setlocale(LC_NUMERIC, "C");
 

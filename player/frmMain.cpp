@@ -214,16 +214,9 @@ void frmMain::buildMenus()
     }
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("说明"));
-    auto openHelp = [this](const QString& name) {
-        const QString path = programFolder + name;
-        if (FileObject::instance().FileExists(path))
-            shellOpen(path);
-        else
-            ui::msgBox(QStringLiteral("找不到说明档 ") + name + QStringLiteral("！"), ui::OkOnly,
-                       QStringLiteral("注意事项"), this);
-    };
-    help->addAction(QStringLiteral("说明主题"), this, [openHelp] { openHelp(QStringLiteral("Zorvo.FLV.chm")); });
-    help->addAction(QStringLiteral("无法播放 FLV？"), this, [openHelp] { openHelp(QStringLiteral("Zuvud.ODI.vur")); });
+    help->addAction(QStringLiteral("说明主题"), this, [this] { ui::openHelpFile(programFolder, ui::helpFileName, this); });
+    help->addAction(QStringLiteral("无法播放 FLV？"), this,
+                    [this] { ui::openHelpFile(programFolder, ui::codecHelpFileName, this); });
     help->addSeparator();
     help->addAction(QStringLiteral("开启安装目录"), this, [] {
         QString folder = programFolder;
@@ -431,7 +424,7 @@ void frmMain::Form_Load(const QString& commandLine, QWidget* splash)
         splash->close();
 
     // The first start opens the help, when there is one.
-    const QString helpPath = programFolder + QStringLiteral("Zorvo.FLV.chm");
+    const QString helpPath = programFolder + ui::helpFileName;
     if (firstRun && FileObject::instance().FileExists(helpPath))
         shellOpen(helpPath);
 

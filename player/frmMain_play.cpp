@@ -400,11 +400,7 @@ int frmMain::playErrorMsg(const QString& fn, const QString& headMsg)
     const QString text = playerLogic::playErrorText(fn, headMsg, withHelp);
     const int answer = ui::msgBox(text, withHelp ? ui::OkCancel : ui::OkOnly, QStringLiteral("错误讯息"), this);
     if (withHelp && answer == ui::Ok) {
-        const QString help = programFolder + QStringLiteral("Zuvud.ODI.vur");
-        if (FileObject::instance().FileExists(help))
-            shellOpen(help);
-        else
-            ui::msgBox(QStringLiteral("找不到说明档 Zuvud.ODI.vur！"), ui::OkOnly, QStringLiteral("注意事项"), this);
+        ui::openHelpFile(programFolder, ui::codecHelpFileName, this);
     }
     return answer;
 }

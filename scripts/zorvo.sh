@@ -2,6 +2,8 @@
 # One entry for a fresh Debian 12 machine:
 #   bash scripts/zorvo.sh run    installs what is missing, builds, plays the sample clip
 #   bash scripts/zorvo.sh test   installs what is missing, builds, runs the whole test suite
+#   bash scripts/zorvo.sh package   builds the Debian package build/zorvo-flv_<version>_<arch>.deb
+#   bash scripts/zorvo.sh shots     takes the user guide's pictures (docs/help/) under Xvfb
 # BUILD_DIR (default: build) and JOBS (default: 2) may be set.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,7 +17,9 @@ packages=(
   libmpv-dev libasound2-dev
   ffmpeg flvmeta yamdi
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  xvfb xauth x11-apps x11-utils imagemagick fonts-noto-cjk adwaita-icon-theme
+  xvfb xauth x11-apps x11-utils imagemagick fonts-noto-cjk adwaita-icon-theme openbox
+  qt6-translations-l10n
+  desktop-file-utils appstream lintian librsvg2-bin
 )
 
 as_root() {
@@ -44,6 +48,26 @@ build() {
   cmake --build "$build" -j "$jobs"
 }
 
+# Starts Xvfb on a free display and sets DISPLAY and xvfb_pid. Started here rather than
+# through xvfb-run, whose clean-up can fail after the tests and replace their result with
+# its own exit code.
+start_xvfb() {
+  local display_file display
+  display_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" 2>/dev/null &
+  xvfb_pid=$!
+  for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
+  display=$(tr -d '[:space:]' <"$display_file")
+  rm -f "$display_file"
+  [ -n "$display" ] || { echo "Xvfb did not start" >&2; exit 1; }
+  export DISPLAY=":$display"
+}
+
+stop_xvfb() {
+  kill "$xvfb_pid" 2>/dev/null || true
+  wait "$xvfb_pid" 2>/dev/null || true
+}
+
 case "${1:-}" in
   run)
     setup
@@ -55,22 +79,40 @@ case "${1:-}" in
     build
     cd "$build"
     # The end-to-end tests need a display; the window tests run offscreen by themselves.
-    # Xvfb is started here rather than through xvfb-run, whose clean-up can fail after
-    # the tests and replace their result with its own exit code.
-    display_file=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" 2>/dev/null &
-    xvfb_pid=$!
-    for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
-    display=$(tr -d '[:space:]' <"$display_file")
-    rm -f "$display_file"
-    [ -n "$display" ] || { echo "Xvfb did not start" >&2; exit 1; }
+    start_xvfb
     rc=0
-    DISPLAY=":$display" ctest --output-on-failure -j "$jobs" --timeout 600 || rc=$?
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
+    ctest --output-on-failure -j "$jobs" --timeout 600 || rc=$?
+    stop_xvfb
+    exit "$rc"
+    ;;
+  package)
+    setup
+    build
+    (cd "$build" && cpack -G DEB --config CPackConfig.cmake >/dev/null)
+    ls -l "$build"/zorvo-flv_*.deb
+    ;;
+  shots)
+    # The real program under Xvfb with a window manager and the tests' software mixer
+    # (a machine without sound card would otherwise stop at "No mixer found!").
+    setup
+    build
+    cmake --build "$build" --target zorvo-help-shots asound_module_ctl_zorvotest -j "$jobs"
+    work=$(mktemp -d)
+    chmod 700 "$work"
+    printf 'ctl_type.zorvotest { lib "%s" }\nctl.default { type zorvotest }\n' \
+      "$build/tests/lib/libasound_module_ctl_zorvotest.so" >"$work/asound.conf"
+    start_xvfb
+    openbox >/dev/null 2>&1 &
+    wm_pid=$!
+    rc=0
+    XDG_RUNTIME_DIR="$work" ALSA_CONFIG_PATH="$work/asound.conf" QT_XCB_GL_INTEGRATION=xcb_egl \
+      "$build/bin/zorvo-help-shots" "$build/media" "$src/docs/help" || rc=$?
+    kill "$wm_pid" 2>/dev/null || true
+    stop_xvfb
+    rm -rf "$work"
     exit "$rc"
     ;;
   setup) setup ;;
   build) setup; build ;;
-  *) echo "usage: $0 run|test|setup|build" >&2; exit 2 ;;
+  *) echo "usage: $0 run|test|setup|build|package|shots" >&2; exit 2 ;;
 esac

@@ -95,6 +95,8 @@ void addTitleLabel(QFileDialog& dialog, const QString& lines)
 
 // Qt's own dialog refuses a typed name that does not exist with an English message; this
 // one says it in the program's language, through the message boxes of the program.
+// No Q_OBJECT here: Qt hands a dialog to the desktop's own file chooser (the portal, GTK,
+// KDE) only when its class name is QFileDialog's; that chooser checks typed names itself.
 class FileDialog : public QFileDialog {
 public:
     using QFileDialog::QFileDialog;

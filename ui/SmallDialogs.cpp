@@ -1,6 +1,12 @@
 #include "ui/SmallDialogs.h"
 
+#include "ui/MsgBox.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
 #include <QFrame>
+#include <QUrl>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
@@ -8,8 +14,7 @@ namespace ui {
 
 namespace {
 
-// The maker's addresses are placeholders until the project has its own pages.
-const QString homePage = QStringLiteral("https://example.org/zorvo-flv/");
+// The maker's address is a placeholder until the project has its own.
 const QString mailAddress = QStringLiteral("zorvo-flv@example.org");
 
 QLabel* linkLabel(const QString& html, QWidget* parent)
@@ -40,6 +45,18 @@ QHBoxLayout* centred(QWidget* w)
 
 } // namespace
 
+void openHelpFile(const QString& folder, const QString& name, QWidget* parent)
+{
+    QString path = folder;
+    if (!path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    path += name;
+    if (QFileInfo(path).isFile())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    else
+        msgBox(QStringLiteral("找不到说明档 ") + name + QStringLiteral("！"), OkOnly, QStringLiteral("注意事项"), parent);
+}
+
 frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("关于 ") + programName);
@@ -50,9 +67,14 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
     lblName->setFont(big);
     lblVersion = new QLabel(QStringLiteral("版本 ") + programVersion, this);
     auto* note = new QLabel(QStringLiteral("FLV 与常见影音格式的播放器及无损剪辑工具"), this);
-    lblLinks = linkLabel(QStringLiteral("网站：<a href=\"%1\">%1</a><br>邮件：<a href=\"mailto:%2\">%2</a>")
-                             .arg(homePage, mailAddress),
+    // The installed user guide stands where a web page would: the program has none.
+    lblLinks = linkLabel(QStringLiteral("使用说明：<a href=\"%1\">说明主题</a>　<a href=\"%2\">无法播放 FLV？</a>")
+                             .arg(helpFileName, codecHelpFileName),
                          this);
+    lblLinks->setOpenExternalLinks(false);
+    connect(lblLinks, &QLabel::linkActivated, this, [this](const QString& name) {
+        openHelpFile(QCoreApplication::applicationDirPath(), name, this);
+    });
     cmdOK = okButton(this);
     auto* box = new QVBoxLayout(this);
     box->addLayout(centred(lblName));

@@ -10,6 +10,14 @@ namespace ui {
 inline const QString programName = QStringLiteral("Zorvo.FLV");
 inline const QString programVersion = QStringLiteral("1.8.0");
 
+// The two help documents beside the program: the user guide and the page for files that
+// do not play. HTML, which every Linux desktop opens.
+inline const QString helpFileName = QStringLiteral("Zorvo.FLV.html");
+inline const QString codecHelpFileName = QStringLiteral("Zuvud.ODI.html");
+
+// Opens folder + name with the desktop's viewer, or says "找不到说明档 …！" when it is missing.
+void openHelpFile(const QString& folder, const QString& name, QWidget* parent);
+
 class frmAbout : public QDialog {
     Q_OBJECT
 public:

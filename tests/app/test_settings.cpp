@@ -269,6 +269,12 @@ TEST(SaveSettings, FolderFallsBackWhenTheProgramFolderIsNotWritable)
     qputenv("XDG_CONFIG_HOME", dir.file(QStringLiteral("cfg")).toUtf8());
     EXPECT_EQ(settingsFolder(dir.file(QStringLiteral("no/such/folder"))), dir.file(QStringLiteral("cfg/Zorvo.FLV/")));
     EXPECT_TRUE(QFileInfo(dir.file(QStringLiteral("cfg/Zorvo.FLV"))).isDir());
+    // An installed copy keeps its settings in the user's folder even where it could
+    // write (root running the package's copy).
+    QFile marker(dir.file(installedMarkerName));
+    ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
+    marker.close();
+    EXPECT_EQ(settingsFolder(dir.path()), dir.file(QStringLiteral("cfg/Zorvo.FLV/")));
     qunsetenv("XDG_CONFIG_HOME");
 }
 

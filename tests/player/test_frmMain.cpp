@@ -17,6 +17,7 @@
 #include "workspace/FileBrowserPage.h"
 #include "workspace/frmList.h"
 #include "ui/MsgBox.h"
+#include "ui/SmallDialogs.h"
 #include "ui/ZorvoButton.h"
 
 #include <QApplication>
@@ -484,14 +485,14 @@ TEST_F(PlayerWindow, TheFirstStartOpensTheHelpAndAnFlvErrorOffersTheCodecNote)
     programFolder = program.path() + u'/';
     testmedia::TempDir settingsHere;
     {
-        QFile help(program.file(QStringLiteral("Zorvo.FLV.chm")));
+        QFile help(program.file(ui::helpFileName));
         ASSERT_TRUE(help.open(QIODevice::WriteOnly));
     }
     {
         frmMain first;
         first.setSettingsFolder(settingsHere.path());
         first.Form_Load(QString());
-        EXPECT_EQ(opened.files, QStringList{program.file(QStringLiteral("Zorvo.FLV.chm"))}) << "no settings yet";
+        EXPECT_EQ(opened.files, QStringList{program.file(ui::helpFileName)}) << "no settings yet";
         first.mnuEnd_Click(0);
     }
     opened.files.clear();
@@ -506,9 +507,9 @@ TEST_F(PlayerWindow, TheFirstStartOpensTheHelpAndAnFlvErrorOffersTheCodecNote)
         answers.then(ui::Ok).then(ui::Ok);
         second.playSingle(testmedia::path(testmedia::Garbage), false);
         ASSERT_EQ(ui::shownBoxes().size(), 2u);
-        EXPECT_EQ(ui::shownBoxes()[1].text, QStringLiteral("找不到说明档 Zuvud.ODI.vur！"));
+        EXPECT_EQ(ui::shownBoxes()[1].text, QStringLiteral("找不到说明档 Zuvud.ODI.html！"));
         EXPECT_EQ(ui::shownBoxes()[1].title, QStringLiteral("注意事项"));
-        QFile note(program.file(QStringLiteral("Zuvud.ODI.vur")));
+        QFile note(program.file(ui::codecHelpFileName));
         ASSERT_TRUE(note.open(QIODevice::WriteOnly));
         note.close();
         answers.then(ui::Ok);
@@ -558,7 +559,7 @@ TEST_F(PlayerWindow, ToolJobCoversThePlayerAndBringsTheWorkspaceBack)
     EXPECT_FALSE(list->isVisible());
     EXPECT_TRUE(window->isVisible());
     ASSERT_NE(frmBuzy::instance(), nullptr);
-    EXPECT_EQ(frmBuzy::instance()->geometry(), window->geometry());
+    EXPECT_EQ(frmBuzy::instance()->geometry(), window->frameGeometry());
     window->dealMyResource(QStringLiteral("Fix2"), true);
     EXPECT_TRUE(QFileInfo(mdlTools::pathFfmpeg).isExecutable());
     window->dealMyResource(QStringLiteral("notCapMCI"), false);
