@@ -74,9 +74,18 @@ public:
     // a null image when there is no picture.
     QImage snapshot(const QSize& size);
 
+    // True while the device waits for libmpv (window events run meanwhile); the
+    // interpreter answers only status queries and "close" for it then.
+    bool busy() const { return busy_ > 0; }
+    // Ends the wait in progress with a failure (the alias was closed meanwhile).
+    void abortWait() { abort_ = true; }
+
     // Frame numbers and times of the open file (tests and benchmarks read them).
     double fps() const { return fps_; }
     double firstTime() const { return first_; }
+    // Seeks sent to libmpv, and times playback was let run, since the open.
+    int seeksSent() const { return seeks_; }
+    int runsStarted() const { return runs_; }
 
 private slots:
     void drainEvents();
@@ -91,9 +100,11 @@ private:
     bool seekAndSettle(double seconds);
     // Lets events and frames run for a while.
     void pump(double seconds);
+    static void runWindowEvents();
     int exactSeek(double seconds);
     int tailSeek(double seconds);
-    void clearPlayLimits();
+    bool clearPlayLimits();
+    void startPutOff(quint64 ticket);
     double secondsOf(qint64 pos) const;
     qint64 unitsOf(double seconds) const;
     double timePos() const;
@@ -101,7 +112,7 @@ private:
     void renderFrame();
     void destroy();
     static void onWakeup(void* ctx);
-    void setPaused(bool paused);
+    bool setPaused(bool paused);
 
     mpv_handle* h_ = nullptr;
     mpv_render_context* rc_ = nullptr;
@@ -125,12 +136,12 @@ private:
     bool paused_ = true;  // mirrors the "pause" property, which only this class sets
     bool limits_ = false; // an end, a loop or an A-B loop is set
     std::optional<qint64> endTarget_;
-    // Where a "play … from" started, and when: a "pause" right behind it comes back to
-    // that start, as "pause, play from n, pause" is how callers move a paused device.
-    std::optional<double> playFrom_;
-    qint64 playFromAt_ = 0;
-    QElapsedTimer clock_;
-    std::optional<double> restTime_; // where the last seek left the device at rest // the "to" of a play that stops
+    quint64 startTicket_ = 0; // a put-off start runs only while this is unchanged
+    int busy_ = 0;
+    int seeks_ = 0;
+    int runs_ = 0;
+    bool abort_ = false;
+    std::optional<double> restTime_; // where the last seek left the device at rest
     friend class VideoView;
 };
 

@@ -130,6 +130,56 @@ TEST_F(MciDevice, PlayFromToEndsStoppedAtTheEnd)
     }
 }
 
+// Sampled while it plays, a range never shows a frame past its end, and rests on it.
+TEST_F(MciDevice, RangesStopOnTheirLastFrame)
+{
+    for (const Clip& clip : {Flv1Mp3, H264AacFlv}) {
+        SCOPED_TRACE(clip.file);
+        ASSERT_EQ(openClip(clip), 0);
+        for (const auto& [a, b] : {std::pair{20, 45}, std::pair{60, 74}}) {
+            ASSERT_EQ(send(QStringLiteral("play a from %1 to %2").arg(a).arg(b)).code, 0);
+            int highest = -1;
+            ASSERT_TRUE(waitUntil([&] {
+                highest = std::max(highest, number("status a position"));
+                return send("status a mode").text == "stopped";
+            }));
+            EXPECT_LE(highest, b + 1);
+            EXPECT_EQ(number("status a position"), b);
+        }
+        send("close a");
+    }
+}
+
+// "pause, play from n, pause" is how the player moves a paused file: one seek, and the
+// file never runs. Frames just before a key frame are reachable on H.264 with B-frames.
+TEST_F(MciDevice, PausedSeekDecodesOnceAndStaysPaused)
+{
+    for (const Clip& clip : {H264AacFlv, H264AacMp4, Flv1Mp3}) {
+        SCOPED_TRACE(clip.file);
+        media::MCI m;
+        ui::ScriptedAnswers boxes;
+        QWidget window;
+        m.openMCI(path(clip), media::registerWindow(&window), "a");
+        ASSERT_TRUE(m.isSuccess());
+        m.pauseMCI();
+        const media::MpvDevice* d = media::mciDevice("a");
+        ASSERT_NE(d, nullptr);
+        const int runs = d->runsStarted();
+        for (int f : {24, 49, 74, 98, 50, 25, 3, 75}) {
+            const int seeks = d->seeksSent();
+            m.setCurFrame(f, false);
+            EXPECT_TRUE(m.isSuccess());
+            EXPECT_EQ(m.getCurFrame(), f);
+            EXPECT_EQ(m.getStatus(), "paused");
+            EXPECT_EQ(d->seeksSent(), seeks + 1) << "frame " << f;
+            QTest::qWait(50); // a start left behind would run now
+            EXPECT_EQ(m.getCurFrame(), f);
+        }
+        EXPECT_EQ(d->runsStarted(), runs);
+        m.closeMCI();
+    }
+}
+
 TEST_F(MciDevice, PauseResumeAndRepeat)
 {
     ASSERT_EQ(openClip(Flv1Mp3), 0);
