@@ -861,7 +861,8 @@ QString MpvDevice::mode()
 {
     if (!busy_)
         drainEvents();
-    if (!busy_ && mode_ == Mode::Playing && getFlag(h_, prop::eofReached)) {
+    // A start still put off has not played at all: an end flagged now is not its end.
+    if (!busy_ && mode_ == Mode::Playing && !paused_ && getFlag(h_, prop::eofReached)) {
         setPaused(true);
         mode_ = Mode::Stopped;
         // A range ends on its last frame, as it was asked to. libmpv normally stops right

@@ -165,13 +165,14 @@ TEST_F(MciDevice, PausedSeekDecodesOnceAndStaysPaused)
         const media::MpvDevice* d = media::mciDevice("a");
         ASSERT_NE(d, nullptr);
         const int runs = d->runsStarted();
-        for (int f : {24, 49, 74, 98, 50, 25, 3, 75}) {
+        // The last frame and steps back from it, as PgDn to the end and PgUp after it go.
+        for (int f : {24, 49, 74, 98, 99, 99, 94, 89, 50, 25, 3, 75}) {
             const int seeks = d->seeksSent();
             m.setCurFrame(f, false);
             EXPECT_TRUE(m.isSuccess());
             EXPECT_EQ(m.getCurFrame(), f);
             EXPECT_EQ(m.getStatus(), "paused");
-            EXPECT_EQ(d->seeksSent(), seeks + 1) << "frame " << f;
+            EXPECT_LE(d->seeksSent() - seeks, 1) << "frame " << f;
             QTest::qWait(50); // a start left behind would run now
             EXPECT_EQ(m.getCurFrame(), f);
         }
