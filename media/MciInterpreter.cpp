@@ -1,4 +1,5 @@
 // The command strings of the media control interface, carried out on libmpv devices.
+#include "app/CommandLine.h"
 #include "media/MciSend.h"
 #include "media/MpvDevice.h"
 #include "media/WindowRegistry.h"
@@ -71,30 +72,9 @@ void ensureCleanupAtExit()
     }
 }
 
-// Blanks separate words; double quotes group a path that holds blanks.
-QStringList tokenize(const QString& command)
-{
-    QStringList out;
-    QString cur;
-    bool inQuotes = false, have = false;
-    for (const QChar c : command) {
-        if (c == QLatin1Char('"')) {
-            inQuotes = !inQuotes;
-            have = true;
-        } else if (!inQuotes && c.isSpace()) {
-            if (have)
-                out << cur;
-            cur.clear();
-            have = false;
-        } else {
-            cur += c;
-            have = true;
-        }
-    }
-    if (have)
-        out << cur;
-    return out;
-}
+// Blanks separate words; double quotes group a path that holds blanks, and a path that
+// holds a double quote itself has it escaped (as MCI writes it).
+QStringList tokenize(const QString& command) { return cmdline::splitCommandLine(command); }
 
 void writeReply(QString* reply, int length, const QString& text)
 {

@@ -385,6 +385,22 @@ TEST_F(MciDevice, MciDrivesTheRealDevice)
     EXPECT_TRUE(ui::shownBoxes().empty());
 }
 
+// A double quote in a path (legal on this system) reaches libmpv as part of the name.
+TEST_F(MciDevice, PathsWithDoubleQuotesOpen)
+{
+    TempDir dir;
+    for (const char* name : {"a \"q\" b.flv", "end quote\".flv", "back\\\"slash.flv"}) {
+        SCOPED_TRACE(name);
+        const QString file = dir.file(QString::fromUtf8(name));
+        ASSERT_TRUE(QFile::copy(path(Flv1Mp3), file));
+        media::MCI m;
+        m.openMCI(file, 1, "q");
+        EXPECT_TRUE(m.isSuccess());
+        EXPECT_EQ(m.getTotalFrames(), 100);
+        m.closeMCI();
+    }
+}
+
 TEST(WindowRegistry, NumbersNameLiveWidgets)
 {
     auto* w = new QWidget;
