@@ -24,6 +24,8 @@ constexpr const char* timePos = "time-pos";
 constexpr const char* duration = "duration";
 constexpr const char* pause = "pause";
 constexpr const char* eofReached = "eof-reached";
+constexpr const char* seekable = "seekable";
+constexpr const char* partiallySeekable = "partially-seekable";
 constexpr const char* containerFps = "container-fps";
 constexpr const char* estimatedVfFps = "estimated-vf-fps";
 constexpr const char* end = "end";
@@ -114,6 +116,28 @@ bool setTime(mpv_handle* h, const char* name, double seconds)
     return setText(h, name, number(seconds).constData());
 }
 } // namespace
+
+double frameRateOf(double container, double decoder)
+{
+    const auto plausible = [](double r) { return r > 0.5 && r < 500; };
+    // The decoder's rate, once it has one, wins over a container rate that disagrees
+    // (program streams, FLV files without metadata).
+    if (plausible(decoder) && (!plausible(container) || std::abs(decoder / container - 1.0) > 0.02))
+        container = decoder;
+    if (!plausible(container))
+        return 25.0;
+    // Without metadata the rate is guessed from time stamps in whole milliseconds (30 frames
+    // a second come out as 30.303): a rate that close to a usual one is that one.
+    static constexpr double usual[] = {10, 12, 12.5, 15, 24000 / 1001.0, 24, 25, 30000 / 1001.0, 30, 48, 50,
+                                       60000 / 1001.0, 60, 100, 120};
+    double nearest = container, off = 0.015;
+    for (const double u : usual)
+        if (std::abs(container / u - 1.0) < off) {
+            off = std::abs(container / u - 1.0);
+            nearest = u;
+        }
+    return nearest;
+}
 
 bool videoOutputAvailable()
 {
@@ -437,15 +461,8 @@ int MpvDevice::openFile(const QString& path, QWidget* parent)
         return MciErrInvalidFile;
     }
     first_ = getDouble(h_, prop::timePos, 0.0);
-    fps_ = 25.0;
-    if (hasVideo_) {
-        const double c = getDouble(h_, prop::containerFps, 0.0);
-        const double e = getDouble(h_, prop::estimatedVfFps, 0.0);
-        if (c > 0.5 && c < 500)
-            fps_ = c;
-        else if (e > 0.5 && e < 500)
-            fps_ = e;
-    }
+    fps_ = hasVideo_ ? frameRateOf(getDouble(h_, prop::containerFps, 0.0), getDouble(h_, prop::estimatedVfFps, 0.0))
+                     : 25.0;
     duration_ = getDouble(h_, prop::duration, 0.0);
     // The demuxer seeks by decoding time. With B-frames a key frame is decoded a few frame
     // periods before it is shown, so a target just before a key frame's picture lies after
@@ -558,6 +575,9 @@ bool MpvDevice::setPaused(bool paused)
 int MpvDevice::exactSeek(double seconds)
 {
     seconds = std::max(0.0, seconds);
+    // A stream that cannot seek says so at once instead of letting the wait run out.
+    if (!getFlag(h_, prop::seekable) && !getFlag(h_, prop::partiallySeekable))
+        return MciErrUnsupportedFunction;
     // Paused at the end of a video, a seek that lands on one of the last pictures runs
     // into the end of the file (the decoder's delayed pictures and the sound's tail), and
     // libmpv's own step back to the last picture then rests, now and then, on the last key
@@ -639,16 +659,18 @@ bool MpvDevice::seekAndSettle(double seconds)
     // The seek command only queues the seek; the restart that counts is one that follows
     // the seek's own start. A restart of an earlier seek (keep-open's step back at the end
     // of the file) can still arrive in between.
-    bool started = false;
-    waitFor([&started](const mpv_event* e) {
-        if (e->event_id == MPV_EVENT_SEEK)
-            started = true;
-        return e->event_id == MPV_EVENT_END_FILE || (started && e->event_id == MPV_EVENT_PLAYBACK_RESTART);
-    }, kSeekSeconds);
-    // The seek is done only when libmpv no longer says it is seeking (measured: on a busy
-    // machine the clock sat on the key frame before the target after a stray restart).
+    // One limit for the whole seek, so that a stream that does not answer fails in time.
     QElapsedTimer settle;
     settle.start();
+    bool started = false;
+    if (!waitFor([&started](const mpv_event* e) {
+            if (e->event_id == MPV_EVENT_SEEK)
+                started = true;
+            return e->event_id == MPV_EVENT_END_FILE || (started && e->event_id == MPV_EVENT_PLAYBACK_RESTART);
+        }, kSeekSeconds))
+        return false;
+    // The seek is done only when libmpv no longer says it is seeking (measured: on a busy
+    // machine the clock sat on the key frame before the target after a stray restart).
     while (getFlag(h_, "seeking") && settle.elapsed() < qint64(kSeekSeconds * 1000))
         pump(0.02);
     // Paused and away from the end, a clock that is neither near the target nor has left

@@ -145,6 +145,11 @@ private:
     friend class VideoView;
 };
 
+// The frame rate of a video from the container's figure and the decoder's (0 when
+// unknown): the decoder's where they disagree, a usual rate where the figure is a
+// millisecond-rounded guess of it, 25 when neither is usable.
+double frameRateOf(double container, double decoder);
+
 // True when video can be shown on this display (a GUI platform other than offscreen or
 // minimal, and ZORVO_MPV_VO is not "null").
 bool videoOutputAvailable();
