@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QTcpServer>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <gtest/gtest.h>
@@ -296,6 +297,31 @@ TEST_F(MciDevice, UrlThatNeverAnswersFailsInsteadOfHanging)
     t.start();
     EXPECT_NE(send(openCommand(url, "u")).code, 0);
     EXPECT_LT(t.elapsed(), 60000);
+    EXPECT_NE(send("status u mode").code, 0);
+}
+
+// While an open waits for a stream, timers and repaints run, a status query answers, and
+// closing the alias (the window's close box) ends the wait at once.
+TEST_F(MciDevice, WaitingOpenKeepsEventsRunningAndEndsOnClose)
+{
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    const QString url = QStringLiteral("http://127.0.0.1:%1/clip.flv").arg(silent.serverPort());
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(10);
+    int closeCode = -1;
+    QTimer::singleShot(400, [&] {
+        EXPECT_EQ(send("status u mode").code, media::MciErrInvalidDeviceName); // not open yet
+        closeCode = send("close u").code;
+    });
+    QElapsedTimer t;
+    t.start();
+    EXPECT_NE(send(openCommand(url, "u")).code, 0);
+    EXPECT_EQ(closeCode, 0);
+    EXPECT_LT(t.elapsed(), 3000);
+    EXPECT_GE(ticks, 5); // about one every 40 ms
     EXPECT_NE(send("status u mode").code, 0);
 }
 
