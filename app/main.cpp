@@ -12,6 +12,7 @@
 #include "app/SingleInstance.h"
 #include "app/mdlZorvoFLV.h"
 #include "media/MainVol.h"
+#include "media/MpvDevice.h"
 #include "player/frmMain.h"
 #include "ui/SmallDialogs.h"
 
@@ -57,6 +58,10 @@ int main(int argc, char** argv)
         break;
     case SingleInstance::Start::First: break;
     }
+
+    // A file on the command line plays at once: libmpv sets up while the windows are built.
+    if (!commandLine.isEmpty() && media::videoOutputAvailable())
+        media::prepareVideoDevice();
 
     // The mixer's "No mixer found!" must not open under the splash, which stays on top.
     media::MainVol::shared();

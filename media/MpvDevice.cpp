@@ -11,6 +11,7 @@
 #include <QThread>
 #include <QWidget>
 #include <cmath>
+#include <future>
 #include <mpv/client.h>
 #include <mpv/render.h>
 
@@ -225,13 +226,16 @@ void MpvDevice::destroy()
 
 bool MpvDevice::showsVideo() const { return rc_ != nullptr; }
 
-int MpvDevice::start(bool withVideo)
+namespace {
+
+// A libmpv handle with this program's options, initialised; null when libmpv refuses.
+mpv_handle* createHandle(bool withVideo)
 {
-    h_ = mpv_create();
-    if (!h_)
-        return MciErrCannotLoadDriver;
+    mpv_handle* h = mpv_create();
+    if (!h)
+        return nullptr;
     bool ok = true;
-    auto opt = [&](const char* name, const char* value) { ok = mpv_set_option_string(h_, name, value) >= 0 && ok; };
+    auto opt = [&](const char* name, const char* value) { ok = mpv_set_option_string(h, name, value) >= 0 && ok; };
     opt("config", "no");
     opt("terminal", "no");
     opt("load-scripts", "no");
@@ -261,7 +265,35 @@ int MpvDevice::start(bool withVideo)
     // Without a sound card the list ends in the null output, so timing and the audio
     // track stay as they are on a machine with sound.
     opt("ao", withVideo ? "pulse,alsa,null" : "null");
-    if (!ok || mpv_initialize(h_) < 0)
+    if (!ok || mpv_initialize(h) < 0) {
+        mpv_terminate_destroy(h);
+        return nullptr;
+    }
+    return h;
+}
+
+// The handle made ahead for the first device that shows video (see prepareVideoDevice).
+std::future<mpv_handle*>& preparedHandle()
+{
+    static std::future<mpv_handle*> f;
+    return f;
+}
+
+} // namespace
+
+void prepareVideoDevice()
+{
+    if (!preparedHandle().valid())
+        preparedHandle() = std::async(std::launch::async, [] { return createHandle(true); });
+}
+
+int MpvDevice::start(bool withVideo)
+{
+    if (withVideo && preparedHandle().valid())
+        h_ = preparedHandle().get();
+    if (!h_)
+        h_ = createHandle(withVideo);
+    if (!h_)
         return MciErrCannotLoadDriver;
     if (withVideo) {
         mpv_render_param params[] = {

@@ -150,6 +150,10 @@ private:
 // millisecond-rounded guess of it, 25 when neither is usable.
 double frameRateOf(double container, double decoder);
 
+// Starts making, on a thread of its own, the libmpv handle that the first device showing
+// video will use, so that its set-up overlaps the building of the windows.
+void prepareVideoDevice();
+
 // True when video can be shown on this display (a GUI platform other than offscreen or
 // minimal, and ZORVO_MPV_VO is not "null").
 bool videoOutputAvailable();

@@ -663,7 +663,12 @@ void frmMain::newPlay(QString fn, QString rngMark)
         if (closing_)
             return;
     }
-    openCaptureDevice(fn);
+    // The capture device costs a tool-store run and a second libmpv start: it opens once
+    // the file plays, not before its first frame.
+    QTimer::singleShot(1000, this, [this, fn] {
+        if (!closing_)
+            openCaptureDevice(fn);
+    });
     rngEditTag_.clear();
     clearMarks();
     lastFile = mci_.FileName();
