@@ -118,26 +118,40 @@ bool setTime(mpv_handle* h, const char* name, double seconds)
 }
 } // namespace
 
-double frameRateOf(double container, double decoder)
+namespace {
+
+// The usual rate within 1.5 % of r; 0 when there is none.
+double usualRate(double r)
 {
-    const auto plausible = [](double r) { return r > 0.5 && r < 500; };
-    // The decoder's rate, once it has one, wins over a container rate that disagrees
-    // (program streams, FLV files without metadata).
-    if (plausible(decoder) && (!plausible(container) || std::abs(decoder / container - 1.0) > 0.02))
-        container = decoder;
-    if (!plausible(container))
-        return 25.0;
-    // Without metadata the rate is guessed from time stamps in whole milliseconds (30 frames
-    // a second come out as 30.303): a rate that close to a usual one is that one.
     static constexpr double usual[] = {10, 12, 12.5, 15, 24000 / 1001.0, 24, 25, 30000 / 1001.0, 30, 48, 50,
                                        60000 / 1001.0, 60, 100, 120};
-    double nearest = container, off = 0.015;
+    double nearest = 0, off = 0.015;
     for (const double u : usual)
-        if (std::abs(container / u - 1.0) < off) {
-            off = std::abs(container / u - 1.0);
+        if (std::abs(r / u - 1.0) < off) {
+            off = std::abs(r / u - 1.0);
             nearest = u;
         }
     return nearest;
+}
+
+} // namespace
+
+double frameRateOf(double container, double decoder)
+{
+    const auto plausible = [](double r) { return r > 0.5 && r < 500; };
+    // Without metadata the container's rate is guessed from time stamps in whole
+    // milliseconds (30 frames a second come out as 30.303): a rate that close to a usual
+    // one is that one.
+    const double c = plausible(container) ? (usualRate(container) > 0 ? usualRate(container) : container) : 0;
+    // The decoder's figure, read right after the open, rests on a frame or two: measured,
+    // it says 12.5 for an AVI of 25. It only stands in for a container rate that is
+    // missing, or that is no usual rate when the decoder's is.
+    const double d = plausible(decoder) ? usualRate(decoder) : 0;
+    if (c <= 0)
+        return d > 0 ? d : (plausible(decoder) ? decoder : 25.0);
+    if (d > 0 && usualRate(c) == 0)
+        return d;
+    return c;
 }
 
 bool videoOutputAvailable()

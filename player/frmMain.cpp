@@ -688,6 +688,9 @@ void frmMain::newPlay(QString fn, QString rngMark)
     mnuSpeed_Click(playerLogic::normalSpeedItem);
 
     mci_.openMCI(fn, hwnd_, playerAlias);
+    // The window's events run while the file opens: its close box may have ended the open.
+    if (closing_)
+        return;
     if (!mci_.isSuccess()) {
         QString none;
         failPlay(none, true);

@@ -432,8 +432,9 @@ TEST(FrameRate, ContainerFigureCheckedAgainstTheDecoder)
     EXPECT_DOUBLE_EQ(media::frameRateOf(30.303, 0), 30.0); // FLV without metadata, measured
     EXPECT_NEAR(media::frameRateOf(29.97, 0), 30000 / 1001.0, 1e-3);
     EXPECT_DOUBLE_EQ(media::frameRateOf(25, 0), 25.0);
-    EXPECT_NEAR(media::frameRateOf(25, 29.97), 30000 / 1001.0, 1e-3);
-    EXPECT_DOUBLE_EQ(media::frameRateOf(25, 25.1), 25.0);
+    EXPECT_DOUBLE_EQ(media::frameRateOf(25, 12.5), 25.0); // an AVI right after the open, measured
+    EXPECT_NEAR(media::frameRateOf(90000, 29.97), 30000 / 1001.0, 1e-3);
+    EXPECT_DOUBLE_EQ(media::frameRateOf(17.3, 25), 25.0);
     EXPECT_DOUBLE_EQ(media::frameRateOf(17.3, 0), 17.3);
     EXPECT_DOUBLE_EQ(media::frameRateOf(0, 0), 25.0);
     EXPECT_DOUBLE_EQ(media::frameRateOf(90000, 0), 25.0);
