@@ -166,6 +166,7 @@ TEST_F(MciDevice, PausedSeekDecodesOnceAndStaysPaused)
         const media::MpvDevice* d = media::mciDevice("a");
         ASSERT_NE(d, nullptr);
         const int runs = d->runsStarted();
+        QImage shown;
         // The last frame and steps back from it, as PgDn to the end and PgUp after it go.
         for (int f : {24, 49, 74, 98, 99, 99, 94, 89, 50, 25, 3, 75}) {
             const int seeks = d->seeksSent();
@@ -176,6 +177,11 @@ TEST_F(MciDevice, PausedSeekDecodesOnceAndStaysPaused)
             EXPECT_LE(d->seeksSent() - seeks, 1) << "frame " << f;
             QTest::qWait(50); // a start left behind would run now
             EXPECT_EQ(m.getCurFrame(), f);
+            // The picture follows, also on the way back from the end.
+            const QImage now = media::mciSnapshot("a", QSize(80, 60));
+            if (f != 99 || shown.isNull())
+                EXPECT_NE(now, shown) << "frame " << f;
+            shown = now;
         }
         EXPECT_EQ(d->runsStarted(), runs);
         m.closeMCI();
