@@ -61,7 +61,7 @@ int main(int argc, char** argv)
 
     // A file on the command line plays at once: libmpv sets up while the windows are built.
     if (!commandLine.isEmpty() && media::videoOutputAvailable())
-        media::prepareVideoDevice();
+        media::prepareVideoDevice(QString(commandLine).remove(u'"'));
 
     // The mixer's "No mixer found!" must not open under the splash, which stays on top.
     media::MainVol::shared();

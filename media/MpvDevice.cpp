@@ -286,41 +286,92 @@ mpv_handle* createHandle(bool withVideo)
     return h;
 }
 
-// The handle made ahead for the first device that shows video (see prepareVideoDevice).
-std::future<mpv_handle*>& preparedHandle()
+// Made ahead for the first device that shows video (see prepareVideoDevice): a handle,
+// its picture output, and the file of the command line already loading.
+struct Prepared {
+    mpv_handle* h = nullptr;
+    mpv_render_context* rc = nullptr;
+    QString loading;
+};
+
+std::future<Prepared>& prepared()
 {
-    static std::future<mpv_handle*> f;
+    static std::future<Prepared> f;
     return f;
+}
+
+mpv_render_context* createSoftwareOutput(mpv_handle* h)
+{
+    mpv_render_param params[] = {{MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)},
+                                 {MPV_RENDER_PARAM_INVALID, nullptr}};
+    mpv_render_context* rc = nullptr;
+    return mpv_render_context_create(&rc, h, params) < 0 ? nullptr : rc;
+}
+
+void destroyPrepared(Prepared& p)
+{
+    if (p.rc)
+        mpv_render_context_free(p.rc);
+    if (p.h)
+        mpv_terminate_destroy(p.h);
+    p = Prepared();
+}
+
+// A handle made ahead and never used (the file could not be opened) goes with the program.
+void dropPrepared()
+{
+    if (prepared().valid()) {
+        Prepared p = prepared().get();
+        destroyPrepared(p);
+    }
 }
 
 } // namespace
 
-void prepareVideoDevice()
+void prepareVideoDevice(const QString& path)
 {
-    if (!preparedHandle().valid())
-        preparedHandle() = std::async(std::launch::async, [] { return createHandle(true); });
+    if (prepared().valid())
+        return;
+    prepared() = std::async(std::launch::async, [path] {
+        Prepared p;
+        p.h = createHandle(true);
+        if (p.h)
+            p.rc = createSoftwareOutput(p.h);
+        // The output must exist before a file loads, or the picture would have none.
+        if (p.rc && !path.isEmpty() && (isUrl(path) || QFileInfo(path).isFile())) {
+            const QByteArray t = path.toUtf8();
+            const char* cmd[] = {"loadfile", t.constData(), nullptr};
+            if (mpv_command(p.h, cmd) >= 0)
+                p.loading = path;
+        }
+        return p;
+    });
+    if (QCoreApplication::instance())
+        qAddPostRoutine(dropPrepared);
 }
 
-int MpvDevice::start(bool withVideo)
+int MpvDevice::start(bool withVideo, const QString& path)
 {
-    if (withVideo && preparedHandle().valid())
-        h_ = preparedHandle().get();
+    if (withVideo && prepared().valid()) {
+        Prepared p = prepared().get();
+        // Another file loading there would send events that this open would take for its own.
+        if (!p.loading.isEmpty() && p.loading != path)
+            destroyPrepared(p);
+        h_ = p.h;
+        rc_ = p.rc;
+        loadedAhead_ = !p.loading.isEmpty();
+    }
     if (!h_)
         h_ = createHandle(withVideo);
     if (!h_)
         return MciErrCannotLoadDriver;
-    if (withVideo) {
-        mpv_render_param params[] = {
-            {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)},
-            {MPV_RENDER_PARAM_INVALID, nullptr}};
-        if (mpv_render_context_create(&rc_, h_, params) < 0) {
-            rc_ = nullptr;
-            if (!setText(h_, "vo", "null"))
-                return MciErrCannotLoadDriver;
-        } else {
-            mpv_render_context_set_update_callback(rc_, onRenderUpdate, this);
-        }
+    if (withVideo && !rc_) {
+        rc_ = createSoftwareOutput(h_);
+        if (!rc_ && !setText(h_, "vo", "null"))
+            return MciErrCannotLoadDriver;
     }
+    if (rc_)
+        mpv_render_context_set_update_callback(rc_, onRenderUpdate, this);
     mpv_set_wakeup_callback(h_, onWakeup, this);
     return MciOk;
 }
@@ -433,7 +484,8 @@ int MpvDevice::load(const QString& target, double deadline)
 {
     const QByteArray t = target.toUtf8();
     const char* cmd[] = {"loadfile", t.constData(), nullptr};
-    if (mpv_command(h_, cmd) < 0)
+    // A file loading since start-up only has to be waited for.
+    if (!std::exchange(loadedAhead_, false) && mpv_command(h_, cmd) < 0)
         return MciErrInvalidFile;
     bool loaded = false;
     const bool answered = waitFor(
@@ -469,7 +521,7 @@ int MpvDevice::openFile(const QString& path, QWidget* parent)
     if (!isUrl(path) && !QFileInfo(path).isFile())
         return MciErrFileNotFound;
     const bool withVideo = parent && videoOutputAvailable();
-    int rc = start(withVideo);
+    int rc = start(withVideo, path);
     if (rc == MciOk)
         rc = load(path, isUrl(path) ? kOpenUrlSeconds : kOpenSeconds);
     if (rc != MciOk) {

@@ -92,7 +92,7 @@ private slots:
     void renderUpdate();
 
 private:
-    int start(bool withVideo);
+    int start(bool withVideo, const QString& path = QString());
     int load(const QString& target, double deadline);
     void handleEvent(const mpv_event* e);
     bool waitFor(const std::function<bool(const mpv_event*)>& done, double seconds);
@@ -138,6 +138,7 @@ private:
     std::optional<qint64> endTarget_;
     quint64 startTicket_ = 0; // a put-off start runs only while this is unchanged
     int busy_ = 0;
+    bool loadedAhead_ = false;
     int seeks_ = 0;
     int runs_ = 0;
     bool abort_ = false;
@@ -151,8 +152,9 @@ private:
 double frameRateOf(double container, double decoder);
 
 // Starts making, on a thread of its own, the libmpv handle that the first device showing
-// video will use, so that its set-up overlaps the building of the windows.
-void prepareVideoDevice();
+// video will use, and loading path in it (when not empty), so that this overlaps the
+// building of the windows. A first open of another file makes a handle of its own.
+void prepareVideoDevice(const QString& path = QString());
 
 // True when video can be shown on this display (a GUI platform other than offscreen or
 // minimal, and ZORVO_MPV_VO is not "null").

@@ -89,22 +89,33 @@ struct Result {
 
 int child(int argc, char** argv)
 {
+    QElapsedTimer phase;
+    phase.start();
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
-    media::prepareVideoDevice(); // as the program does for a file on its command line
+    const bool phases = qEnvironmentVariableIsSet("ZORVO_BENCH_PHASES");
+    const auto mark = [&](const char* what) {
+        if (phases)
+            std::fprintf(stderr, "  %-12s %6.1f ms after main\n", what, phase.nsecsElapsed() / 1e6);
+    };
+    mark("application");
     const QString clip = QString::fromLocal8Bit(argv[2]);
+    media::prepareVideoDevice(clip); // as the program does for a file on its command line
     const int w = atoi(argv[3]), h = atoi(argv[4]);
     const double seconds = atof(argv[5]);
     QTemporaryDir folder;
     ui::ScriptedAnswers answers; // a machine without a mixer says so; nobody is there to click
 
     frmMain window;
+    mark("window");
     window.setSettingsFolder(folder.path());
     window.Form_Load(clip);
+    mark("loaded");
     QElapsedTimer t;
     t.start();
     while (window.mci().getCurFrame() < 1 && t.elapsed() < 20000)
         QTest::qWait(1);
+    mark("first frame");
     std::printf("first-frame\n");
     std::fflush(stdout);
     // The video area at the size asked for (the panel and the menu below and above it).
