@@ -1,6 +1,8 @@
 #include "app/SingleInstance.h"
 
+#include <QCryptographicHash>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QDir>
 #include <QLocalSocket>
 #include <QThread>
@@ -22,6 +24,17 @@ QString fileNameOf(const QString& key)
     return safe;
 }
 
+constexpr qsizetype kSocketPathMax = 100;
+
+// $XDG_RUNTIME_DIR, which is the user's alone, else the private temporary folder.
+QString defaultFolder()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (QDir::isAbsolutePath(runtime) && !mdlZorvoFLV::ensurePrivateFolder(runtime).isEmpty())
+        return runtime;
+    return mdlZorvoFLV::privateTempFolder();
+}
+
 } // namespace
 
 QString SingleInstance::defaultKey()
@@ -38,10 +51,16 @@ SingleInstance::SingleInstance(const QString& key, const QString& folder, QObjec
     : QObject(parent),
       // Only this user can make or remove files in the private folder: nobody else can
       // pre-create the lock or the socket and so pass for a running copy.
-      folder_(folder.isEmpty() ? mdlZorvoFLV::privateTempFolder() : mdlZorvoFLV::ensurePrivateFolder(folder))
+      folder_(mdlZorvoFLV::ensurePrivateFolder(folder.isEmpty() ? defaultFolder() : folder))
 {
-    if (!folder_.isEmpty())
-        socketPath_ = folder_ + fileNameOf(key) + QStringLiteral(".socket");
+    if (folder_.isEmpty())
+        return;
+    socketPath_ = folder_ + fileNameOf(key) + QStringLiteral(".socket");
+    // A socket's path has room for 107 bytes only; a long folder gets a short name.
+    if (QFile::encodeName(socketPath_).size() > kSocketPathMax)
+        socketPath_ = folder_
+                      + QString::fromLatin1(QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(16))
+                      + QStringLiteral(".socket");
 }
 
 SingleInstance::~SingleInstance()

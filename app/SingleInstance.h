@@ -18,7 +18,8 @@ public:
     // The channel's name, built from "Zorvo.FLV|FormDDE".
     static QString defaultKey();
 
-    // The lock and the socket live in folder, the user's private one when it is empty.
+    // The lock and the socket live in folder; when it is empty, in $XDG_RUNTIME_DIR (the
+    // user's alone), else in the private temporary folder.
     explicit SingleInstance(const QString& key = defaultKey(), const QString& folder = QString(),
                             QObject* parent = nullptr);
     ~SingleInstance() override;

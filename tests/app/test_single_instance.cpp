@@ -20,7 +20,9 @@ TEST(SingleInstance, SecondCopyHandsItsCommandLineOver)
     ASSERT_EQ(first.start(), SingleInstance::Start::First) << first.errorString().toStdString();
     QSignalSpy received(&first, &SingleInstance::messageReceived);
     // The lock and the socket are in the user's private folder, the socket for the user only.
-    EXPECT_EQ(QFileInfo(first.serverName()).absolutePath() + u'/', mdlZorvoFLV::privateTempFolder());
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    EXPECT_EQ(QFileInfo(first.serverName()).absolutePath() + u'/',
+              runtime.isEmpty() ? mdlZorvoFLV::privateTempFolder() : mdlZorvoFLV::withTrailingSeparator(runtime));
     EXPECT_FALSE(QFileInfo(first.serverName()).permissions()
                  & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther));
 
@@ -64,6 +66,23 @@ TEST(SingleInstance, AFolderOthersCanWriteIsAFailureNotASecondCopy)
     SingleInstance copy(uniqueKey(), shared.path());
     EXPECT_EQ(copy.start(), SingleInstance::Start::Failed);
     EXPECT_FALSE(copy.errorString().isEmpty());
+}
+
+// A socket path has little room: a long private folder (a test's, say) still works.
+TEST(SingleInstance, WorksInsideADeepFolder)
+{
+    QTemporaryDir base;
+    const QString deep = base.path() + QStringLiteral("/") + QString(60, u'd');
+    ASSERT_TRUE(QDir().mkpath(deep));
+    QFile::setPermissions(deep, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const QString key = uniqueKey();
+    SingleInstance first(key, deep);
+    ASSERT_EQ(first.start(), SingleInstance::Start::First) << first.errorString().toStdString();
+    QSignalSpy received(&first, &SingleInstance::messageReceived);
+    SingleInstance second(key, deep);
+    EXPECT_EQ(second.start(), SingleInstance::Start::Second);
+    EXPECT_TRUE(SingleInstance::sendToPrimary(second.serverName(), QStringLiteral("/a.flv"), 3000));
+    EXPECT_TRUE(received.wait(5000));
 }
 
 TEST(SingleInstance, RelativePathsAreMadeAbsoluteForTheFirstCopy)
