@@ -1,14 +1,18 @@
 #include <QApplication>
+#include <QDir>
 #include <QIcon>
 #include <QSocketNotifier>
 #include <clocale>
 #include <csignal>
+#include <cstdio>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include "app/AppInfo.h"
 #include "app/SingleInstance.h"
 #include "app/mdlZorvoFLV.h"
+#include "media/MainVol.h"
+#include "media/MpvDevice.h"
 #include "player/frmMain.h"
 #include "ui/SmallDialogs.h"
 
@@ -53,10 +57,25 @@ int main(int argc, char** argv)
 
     // A second copy hands its file to the running one and ends without a window.
     SingleInstance instance;
-    if (!instance.start()) {
-        SingleInstance::sendToPrimary(instance.serverName(), commandLine);
+    switch (instance.start()) {
+    case SingleInstance::Start::Second:
+        SingleInstance::sendToPrimary(instance.serverName(),
+                                      SingleInstance::handOverText(commandLine, QDir::currentPath()));
         return 0;
+    case SingleInstance::Start::Failed:
+        // Not a sign of another copy: this one runs on, only without the hand-over.
+        std::fprintf(stderr, "Zorvo.FLV: single instance not available: %s\n",
+                     qPrintable(instance.errorString()));
+        break;
+    case SingleInstance::Start::First: break;
     }
+
+    // A file on the command line plays at once: libmpv sets up while the windows are built.
+    if (!commandLine.isEmpty() && media::videoOutputAvailable())
+        media::prepareVideoDevice(QString(commandLine).remove(u'"'));
+
+    // The mixer's "No mixer found!" must not open under the splash, which stays on top.
+    media::MainVol::shared();
 
     ui::frmSplash splash;
     splash.show();

@@ -2,6 +2,7 @@
 
 #include "app/FileObject.h"
 #include "app/Numbers.h"
+#include "app/CommandLine.h"
 #include "media/MciSend.h"
 #include "ui/MsgBox.h"
 
@@ -139,7 +140,9 @@ void MCI::openMCI(const QString& FileName, int hwnd, const QString& aliasName)
         if (code == 0)
             isAudioOnly_ = true;
     } else {
-        send(QStringLiteral("open \"") + FileName + QStringLiteral("\" type ") + deviceType_ + QStringLiteral(" alias ")
+        // Quoted as every command line of the program is, so that a double quote inside the
+        // path cannot end the name early.
+        send(QStringLiteral("open ") + cmdline::quoteArgument(FileName) + QStringLiteral(" type ") + deviceType_ + QStringLiteral(" alias ")
              + alias_ + QStringLiteral(" parent ") + num(parentWindow_) + QStringLiteral(" style child"));
         setTimeFormat(QStringLiteral("frames"));
     }

@@ -1,4 +1,5 @@
 // The command strings of the media control interface, carried out on libmpv devices.
+#include "app/CommandLine.h"
 #include "media/MciSend.h"
 #include "media/MpvDevice.h"
 #include "media/WindowRegistry.h"
@@ -7,6 +8,7 @@
 #include <QStringList>
 #include <map>
 #include <memory>
+#include <vector>
 
 namespace media {
 
@@ -26,7 +28,39 @@ DeviceMap& devices()
     return d;
 }
 
-void closeAllDevices() { devices().clear(); }
+// Devices whose alias was closed while they waited for libmpv (the window's events run
+// during such a wait): they go once no command is running any more.
+std::vector<std::unique_ptr<MpvDevice>>& closedWhileBusy()
+{
+    static std::vector<std::unique_ptr<MpvDevice>> d;
+    return d;
+}
+
+// Devices being opened, not yet under their alias: a close meanwhile ends the open.
+std::map<QString, MpvDevice*>& opening()
+{
+    static std::map<QString, MpvDevice*> d;
+    return d;
+}
+
+int g_depth = 0; // commands in progress (nested ones run inside a device's wait)
+
+void closeDevice(std::unique_ptr<MpvDevice> device)
+{
+    if (device && device->busy()) {
+        device->abortWait();
+        closedWhileBusy().push_back(std::move(device));
+    }
+}
+
+void closeAllDevices()
+{
+    for (auto& [key, device] : opening())
+        device->abortWait();
+    for (auto& [key, device] : devices())
+        closeDevice(std::move(device));
+    devices().clear();
+}
 
 // Devices hold widgets and libmpv handles: they go before the application object does.
 void ensureCleanupAtExit()
@@ -38,30 +72,9 @@ void ensureCleanupAtExit()
     }
 }
 
-// Blanks separate words; double quotes group a path that holds blanks.
-QStringList tokenize(const QString& command)
-{
-    QStringList out;
-    QString cur;
-    bool inQuotes = false, have = false;
-    for (const QChar c : command) {
-        if (c == QLatin1Char('"')) {
-            inQuotes = !inQuotes;
-            have = true;
-        } else if (!inQuotes && c.isSpace()) {
-            if (have)
-                out << cur;
-            cur.clear();
-            have = false;
-        } else {
-            cur += c;
-            have = true;
-        }
-    }
-    if (have)
-        out << cur;
-    return out;
-}
+// Blanks separate words; double quotes group a path that holds blanks, and a path that
+// holds a double quote itself has it escaped (as MCI writes it).
+QStringList tokenize(const QString& command) { return cmdline::splitCommandLine(command); }
 
 void writeReply(QString* reply, int length, const QString& text)
 {
@@ -134,9 +147,13 @@ int doOpen(const QStringList& t, QString* reply, int len)
     if (devices().count(key))
         return MciErrDeviceOpen;
     ensureCleanupAtExit();
+    if (opening().count(key))
+        return MciErrDeviceOpen;
     auto device = std::make_unique<MpvDevice>();
+    opening()[key] = device.get();
     const int rc = type == QLatin1String("cdaudio") ? device->openCd(target)
                                                      : device->openFile(target, windowOf(parent));
+    opening().erase(key);
     if (rc != MciOk)
         return rc;
     devices()[key] = std::move(device);
@@ -325,9 +342,7 @@ int doCommand(const QString& verb, MpvDevice& d, Args& a, QString* reply, int le
     return MciErrUnrecognizedCommand;
 }
 
-} // namespace
-
-int mciInterpret(const QString& command, QString* reply, int replyLength)
+int interpret(const QString& command, QString* reply, int replyLength)
 {
     writeReply(reply, replyLength, QString());
     const QStringList t = tokenize(command);
@@ -344,17 +359,36 @@ int mciInterpret(const QString& command, QString* reply, int replyLength)
             closeAllDevices();
             return MciOk;
         }
+        if (const auto o = opening().find(key); o != opening().end()) {
+            o->second->abortWait();
+            return MciOk;
+        }
         const auto it = devices().find(key);
         if (it == devices().end())
             return MciErrInvalidDeviceName;
+        closeDevice(std::move(it->second));
         devices().erase(it);
         return MciOk;
     }
     const auto it = devices().find(key);
     if (it == devices().end())
         return MciErrInvalidDeviceName;
+    // While the device waits for libmpv only its status can be read.
+    if (it->second->busy() && verb != QLatin1String("status"))
+        return MciErrDeviceNotReady;
     Args a(t, 2);
     return doCommand(verb, *it->second, a, reply, replyLength);
+}
+
+} // namespace
+
+int mciInterpret(const QString& command, QString* reply, int replyLength)
+{
+    ++g_depth;
+    const int rc = interpret(command, reply, replyLength);
+    if (--g_depth == 0)
+        closedWhileBusy().clear();
+    return rc;
 }
 
 MciSender setMciSender(MciSender sender)

@@ -7,8 +7,11 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QScopeGuard>
+#include <QThread>
 #include <QWidget>
 #include <cmath>
+#include <future>
 #include <mpv/client.h>
 #include <mpv/render.h>
 
@@ -22,6 +25,8 @@ constexpr const char* timePos = "time-pos";
 constexpr const char* duration = "duration";
 constexpr const char* pause = "pause";
 constexpr const char* eofReached = "eof-reached";
+constexpr const char* seekable = "seekable";
+constexpr const char* partiallySeekable = "partially-seekable";
 constexpr const char* containerFps = "container-fps";
 constexpr const char* estimatedVfFps = "estimated-vf-fps";
 constexpr const char* end = "end";
@@ -44,8 +49,8 @@ constexpr const char* dheight = "dheight";
 // Seek targets sit this far before a frame's time stamp, so that the exact seek, which
 // drops frames stamped before its target, lands on that frame and not the next.
 constexpr double kSeekLead = 0.001;
-// A pause this soon after a "play … from" puts the device back on that start.
-constexpr qint64 kFreshPlayMs = 150;
+// Frames a decoder may hold back for reordering (B-frames with pyramids).
+constexpr int kReorderFrames = 4;
 // How far a seek past the last picture steps back, in frames.
 constexpr int kTailFrames = 1;
 // The last stretch of a video that a paused seek reaches picture by picture.
@@ -53,6 +58,10 @@ constexpr double kTailSeconds = 0.3;
 constexpr double kOpenSeconds = 15.0;
 constexpr double kOpenUrlSeconds = 6.0;
 constexpr double kSeekSeconds = 5.0;
+// libmpv is asked for events this often while waiting, and the window's events run
+// at most this far apart.
+constexpr double kSliceSeconds = 0.02;
+constexpr qint64 kEventsEveryMs = 40;
 
 bool isUrl(const QString& s) { return s.contains(QLatin1String("://")); }
 
@@ -61,6 +70,89 @@ double roundHalfEven(double v) { return std::nearbyint(v); }
 QByteArray number(double v) { return QByteArray::number(v, 'f', 6); }
 
 } // namespace
+
+namespace {
+double getDouble(mpv_handle* h, const char* name, double fallback)
+{
+    double d = 0;
+    return mpv_get_property(h, name, MPV_FORMAT_DOUBLE, &d) < 0 ? fallback : d;
+}
+int64_t getInt(mpv_handle* h, const char* name, int64_t fallback)
+{
+    int64_t v = 0;
+    return mpv_get_property(h, name, MPV_FORMAT_INT64, &v) < 0 ? fallback : v;
+}
+QString getString(mpv_handle* h, const char* name)
+{
+    char* s = mpv_get_property_string(h, name);
+    if (!s)
+        return QString();
+    QString r = QString::fromUtf8(s);
+    mpv_free(s);
+    return r;
+}
+bool getFlag(mpv_handle* h, const char* name)
+{
+    int f = 0;
+    return mpv_get_property(h, name, MPV_FORMAT_FLAG, &f) >= 0 && f;
+}
+// Every write is checked: libmpv refuses a value of the wrong kind (time options such as
+// "end" take text, not a number) and the command that asked for it must fail, not pass.
+bool setFlag(mpv_handle* h, const char* name, bool on)
+{
+    int f = on ? 1 : 0;
+    return mpv_set_property(h, name, MPV_FORMAT_FLAG, &f) >= 0;
+}
+bool setDouble(mpv_handle* h, const char* name, double v)
+{
+    return mpv_set_property(h, name, MPV_FORMAT_DOUBLE, &v) >= 0;
+}
+bool setText(mpv_handle* h, const char* name, const char* text)
+{
+    return mpv_set_property_string(h, name, text) >= 0;
+}
+// Time options as text, in seconds.
+bool setTime(mpv_handle* h, const char* name, double seconds)
+{
+    return setText(h, name, number(seconds).constData());
+}
+} // namespace
+
+namespace {
+
+// The usual rate within 1.5 % of r; 0 when there is none.
+double usualRate(double r)
+{
+    static constexpr double usual[] = {10, 12, 12.5, 15, 24000 / 1001.0, 24, 25, 30000 / 1001.0, 30, 48, 50,
+                                       60000 / 1001.0, 60, 100, 120};
+    double nearest = 0, off = 0.015;
+    for (const double u : usual)
+        if (std::abs(r / u - 1.0) < off) {
+            off = std::abs(r / u - 1.0);
+            nearest = u;
+        }
+    return nearest;
+}
+
+} // namespace
+
+double frameRateOf(double container, double decoder)
+{
+    const auto plausible = [](double r) { return r > 0.5 && r < 500; };
+    // Without metadata the container's rate is guessed from time stamps in whole
+    // milliseconds (30 frames a second come out as 30.303): a rate that close to a usual
+    // one is that one.
+    const double c = plausible(container) ? (usualRate(container) > 0 ? usualRate(container) : container) : 0;
+    // The decoder's figure, read right after the open, rests on a frame or two: measured,
+    // it says 12.5 for an AVI of 25. It only stands in for a container rate that is
+    // missing, or that is no usual rate when the decoder's is.
+    const double d = plausible(decoder) ? usualRate(decoder) : 0;
+    if (c <= 0)
+        return d > 0 ? d : (plausible(decoder) ? decoder : 25.0);
+    if (d > 0 && usualRate(c) == 0)
+        return d;
+    return c;
+}
 
 bool videoOutputAvailable()
 {
@@ -87,12 +179,14 @@ protected:
     {
         QPainter p(this);
         const QImage& f = device_ ? device_->frame_ : QImage();
-        if (f.isNull())
+        if (f.isNull()) {
             p.fillRect(rect(), Qt::black);
-        else if (f.deviceIndependentSize().toSize() == size())
+        } else if (f.size() == size()) {
             p.drawImage(QPointF(0, 0), f);
-        else
+        } else {
+            p.setRenderHint(QPainter::SmoothPixmapTransform);
             p.drawImage(QRectF(rect()), f);
+        }
     }
     void resizeEvent(QResizeEvent*) override
     {
@@ -124,7 +218,7 @@ void onRenderUpdate(void* ctx)
 }
 } // namespace
 
-MpvDevice::MpvDevice() { clock_.start(); }
+MpvDevice::MpvDevice() = default;
 
 MpvDevice::~MpvDevice() { destroy(); }
 
@@ -146,12 +240,16 @@ void MpvDevice::destroy()
 
 bool MpvDevice::showsVideo() const { return rc_ != nullptr; }
 
-int MpvDevice::start(bool withVideo)
+namespace {
+
+// A libmpv handle with this program's options, initialised; null when libmpv refuses.
+mpv_handle* createHandle(bool withVideo)
 {
-    h_ = mpv_create();
-    if (!h_)
-        return MciErrCannotLoadDriver;
-    auto opt = [this](const char* name, const char* value) { mpv_set_option_string(h_, name, value); };
+    mpv_handle* h = mpv_create();
+    if (!h)
+        return nullptr;
+    bool ok = true;
+    auto opt = [&](const char* name, const char* value) { ok = mpv_set_option_string(h, name, value) >= 0 && ok; };
     opt("config", "no");
     opt("terminal", "no");
     opt("load-scripts", "no");
@@ -164,9 +262,13 @@ int MpvDevice::start(bool withVideo)
     opt("keep-open", "yes");
     opt("hr-seek", "yes");
     // On a busy machine libmpv would drop frames on the way to an exact seek's target
-    // and come to rest short of it.
+    // and come to rest short of it. Normal playback may drop a late frame instead, so that
+    // picture and sound stay together on a slow machine.
     opt("hr-seek-framedrop", "no");
-    opt("framedrop", "no");
+    opt("framedrop", "vo");
+    // The caller's "put" rectangle already holds the shape it wants (stretched, kept
+    // aspect or natural size): the picture fills it.
+    opt("keepaspect", "no");
     opt("audio-display", "no");
     opt("sub-auto", "no");
     opt("audio-file-auto", "no");
@@ -177,19 +279,99 @@ int MpvDevice::start(bool withVideo)
     // Without a sound card the list ends in the null output, so timing and the audio
     // track stay as they are on a machine with sound.
     opt("ao", withVideo ? "pulse,alsa,null" : "null");
-    if (mpv_initialize(h_) < 0)
-        return MciErrCannotLoadDriver;
-    if (withVideo) {
-        mpv_render_param params[] = {
-            {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)},
-            {MPV_RENDER_PARAM_INVALID, nullptr}};
-        if (mpv_render_context_create(&rc_, h_, params) < 0) {
-            rc_ = nullptr;
-            mpv_set_property_string(h_, "vo", "null");
-        } else {
-            mpv_render_context_set_update_callback(rc_, onRenderUpdate, this);
-        }
+    if (!ok || mpv_initialize(h) < 0) {
+        mpv_terminate_destroy(h);
+        return nullptr;
     }
+    return h;
+}
+
+// Made ahead for the first device that shows video (see prepareVideoDevice): a handle,
+// its picture output, and the file of the command line already loading.
+struct Prepared {
+    mpv_handle* h = nullptr;
+    mpv_render_context* rc = nullptr;
+    QString loading;
+};
+
+std::future<Prepared>& prepared()
+{
+    static std::future<Prepared> f;
+    return f;
+}
+
+mpv_render_context* createSoftwareOutput(mpv_handle* h)
+{
+    mpv_render_param params[] = {{MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)},
+                                 {MPV_RENDER_PARAM_INVALID, nullptr}};
+    mpv_render_context* rc = nullptr;
+    return mpv_render_context_create(&rc, h, params) < 0 ? nullptr : rc;
+}
+
+void destroyPrepared(Prepared& p)
+{
+    if (p.rc)
+        mpv_render_context_free(p.rc);
+    if (p.h)
+        mpv_terminate_destroy(p.h);
+    p = Prepared();
+}
+
+// A handle made ahead and never used (the file could not be opened) goes with the program.
+void dropPrepared()
+{
+    if (prepared().valid()) {
+        Prepared p = prepared().get();
+        destroyPrepared(p);
+    }
+}
+
+} // namespace
+
+void prepareVideoDevice(const QString& path)
+{
+    if (prepared().valid())
+        return;
+    prepared() = std::async(std::launch::async, [path] {
+        Prepared p;
+        p.h = createHandle(true);
+        if (p.h)
+            p.rc = createSoftwareOutput(p.h);
+        // The output must exist before a file loads, or the picture would have none.
+        if (p.rc && !path.isEmpty() && (isUrl(path) || QFileInfo(path).isFile())) {
+            const QByteArray t = path.toUtf8();
+            const char* cmd[] = {"loadfile", t.constData(), nullptr};
+            if (mpv_command(p.h, cmd) >= 0)
+                p.loading = path;
+        }
+        return p;
+    });
+    if (QCoreApplication::instance())
+        qAddPostRoutine(dropPrepared);
+}
+
+int MpvDevice::start(bool withVideo, const QString& path)
+{
+    if (withVideo && prepared().valid()) {
+        Prepared p = prepared().get();
+        // Another file loading there would send events that this open would take for its own.
+        if (!p.loading.isEmpty() && p.loading != path)
+            destroyPrepared(p);
+        h_ = p.h;
+        rc_ = p.rc;
+        loadedAhead_ = !p.loading.isEmpty();
+    }
+    if (!h_)
+        h_ = createHandle(withVideo);
+    if (!h_)
+        return MciErrCannotLoadDriver;
+    if (withVideo && !rc_) {
+        rc_ = createSoftwareOutput(h_);
+        if (!rc_ && !setText(h_, "vo", "null"))
+            return MciErrCannotLoadDriver;
+    }
+    if (rc_)
+        mpv_render_context_set_update_callback(rc_, onRenderUpdate, this);
     mpv_set_wakeup_callback(h_, onWakeup, this);
     return MciOk;
 }
@@ -206,7 +388,8 @@ void MpvDevice::handleEvent(const mpv_event* e)
 void MpvDevice::drainEvents()
 {
     // Asking an empty queue costs a round trip to the core; the wakeup says when to ask.
-    if (!h_ || !wakePending_.exchange(false))
+    // A wait in progress reads the events itself.
+    if (!h_ || busy_ || !wakePending_.exchange(false))
         return;
     for (;;) {
         mpv_event* e = mpv_wait_event(h_, 0);
@@ -218,29 +401,46 @@ void MpvDevice::drainEvents()
 
 bool MpvDevice::waitFor(const std::function<bool(const mpv_event*)>& done, double seconds)
 {
+    ++busy_;
+    const auto release = qScopeGuard([this] { --busy_; });
     QElapsedTimer t;
     t.start();
+    QElapsedTimer sinceEvents;
+    sinceEvents.start();
     for (;;) {
         const double left = seconds - t.elapsed() / 1000.0;
-        if (left <= 0)
+        if (left <= 0 || abort_)
             return false;
         // Cleared before asking: an event queued after this sets it again.
         wakePending_.store(false);
-        // Frames are rendered while waiting too: the video output waits for each one.
-        mpv_event* e = mpv_wait_event(h_, rc_ ? std::min(left, 0.02) : left);
+        mpv_event* e = mpv_wait_event(h_, std::min(left, kSliceSeconds));
         if (e->event_id == MPV_EVENT_NONE) {
+            // Frames are shown while waiting too.
             if (rc_)
                 renderUpdate();
-            continue;
+        } else {
+            handleEvent(e);
+            if (done(e)) {
+                // Events queued behind this one stay queued, and libmpv calls the wakeup
+                // again only once the queue has been emptied: the next drain must look.
+                wakePending_.store(true);
+                return true;
+            }
         }
-        handleEvent(e);
-        if (done(e)) {
-            // Events queued behind this one stay queued, and libmpv calls the wakeup again
-            // only once the queue has been emptied: the next drain must look anyway.
-            wakePending_.store(true);
-            return true;
+        // A file or stream that is slow to answer must not freeze the window: it repaints
+        // and takes its close box meanwhile. Keys and clicks wait until the command is done.
+        if (sinceEvents.elapsed() >= kEventsEveryMs) {
+            runWindowEvents();
+            sinceEvents.restart();
         }
     }
+}
+
+void MpvDevice::runWindowEvents()
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    if (app && QThread::currentThread() == app->thread())
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void MpvDevice::renderUpdate()
@@ -253,18 +453,24 @@ void MpvDevice::renderFrame()
 {
     if (!rc_)
         return;
-    // Rendered in device pixels, so that the picture is sharp on a scaled screen.
+    // Rendered at the view's size in device pixels, but never above the video's own size
+    // in either direction: a larger picture costs conversion work and shows nothing more;
+    // the view scales it up when it paints.
     const qreal dpr = view_ ? view_->devicePixelRatioF() : 1.0;
     QSize s = view_ ? (QSizeF(view_->size()) * dpr).toSize() : QSize(1, 1);
+    if (!natural_.isEmpty())
+        s = s.boundedTo(natural_);
     s = s.expandedTo(QSize(1, 1));
-    if (frame_.size() != s) {
+    if (frame_.size() != s)
         frame_ = QImage(s, QImage::Format_RGB32);
-        frame_.setDevicePixelRatio(dpr);
-    }
     int size[2] = {s.width(), s.height()};
     size_t stride = static_cast<size_t>(frame_.bytesPerLine());
     char format[] = "bgr0";
+    // The frame is drawn when it is ready, not held back until its display time: that
+    // wait would stop the window for up to a frame period on every frame.
+    int noBlock = 0;
     mpv_render_param params[] = {{MPV_RENDER_PARAM_SW_SIZE, size},
+                                 {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &noBlock},
                                  {MPV_RENDER_PARAM_SW_FORMAT, format},
                                  {MPV_RENDER_PARAM_SW_STRIDE, &stride},
                                  {MPV_RENDER_PARAM_SW_POINTER, frame_.bits()},
@@ -278,7 +484,8 @@ int MpvDevice::load(const QString& target, double deadline)
 {
     const QByteArray t = target.toUtf8();
     const char* cmd[] = {"loadfile", t.constData(), nullptr};
-    if (mpv_command(h_, cmd) < 0)
+    // A file loading since start-up only has to be waited for.
+    if (!std::exchange(loadedAhead_, false) && mpv_command(h_, cmd) < 0)
         return MciErrInvalidFile;
     bool loaded = false;
     const bool answered = waitFor(
@@ -308,48 +515,13 @@ double MpvDevice::timePos() const
     return d;
 }
 
-namespace {
-double getDouble(mpv_handle* h, const char* name, double fallback)
-{
-    double d = 0;
-    return mpv_get_property(h, name, MPV_FORMAT_DOUBLE, &d) < 0 ? fallback : d;
-}
-int64_t getInt(mpv_handle* h, const char* name, int64_t fallback)
-{
-    int64_t v = 0;
-    return mpv_get_property(h, name, MPV_FORMAT_INT64, &v) < 0 ? fallback : v;
-}
-QString getString(mpv_handle* h, const char* name)
-{
-    char* s = mpv_get_property_string(h, name);
-    if (!s)
-        return QString();
-    QString r = QString::fromUtf8(s);
-    mpv_free(s);
-    return r;
-}
-bool getFlag(mpv_handle* h, const char* name)
-{
-    int f = 0;
-    return mpv_get_property(h, name, MPV_FORMAT_FLAG, &f) >= 0 && f;
-}
-void setFlag(mpv_handle* h, const char* name, bool on)
-{
-    int f = on ? 1 : 0;
-    mpv_set_property(h, name, MPV_FORMAT_FLAG, &f);
-}
-void setDouble(mpv_handle* h, const char* name, double v)
-{
-    mpv_set_property(h, name, MPV_FORMAT_DOUBLE, &v);
-}
-} // namespace
 
 int MpvDevice::openFile(const QString& path, QWidget* parent)
 {
     if (!isUrl(path) && !QFileInfo(path).isFile())
         return MciErrFileNotFound;
     const bool withVideo = parent && videoOutputAvailable();
-    int rc = start(withVideo);
+    int rc = start(withVideo, path);
     if (rc == MciOk)
         rc = load(path, isUrl(path) ? kOpenUrlSeconds : kOpenSeconds);
     if (rc != MciOk) {
@@ -387,20 +559,23 @@ int MpvDevice::openFile(const QString& path, QWidget* parent)
         return MciErrInvalidFile;
     }
     first_ = getDouble(h_, prop::timePos, 0.0);
-    fps_ = 25.0;
-    if (hasVideo_) {
-        const double c = getDouble(h_, prop::containerFps, 0.0);
-        const double e = getDouble(h_, prop::estimatedVfFps, 0.0);
-        if (c > 0.5 && c < 500)
-            fps_ = c;
-        else if (e > 0.5 && e < 500)
-            fps_ = e;
-    }
+    fps_ = hasVideo_ ? frameRateOf(getDouble(h_, prop::containerFps, 0.0), getDouble(h_, prop::estimatedVfFps, 0.0))
+                     : 25.0;
     duration_ = getDouble(h_, prop::duration, 0.0);
-    // Program streams carry no index: the demuxer lands after the target unless it is
-    // sent back a little and the decoder goes forward from there.
+    // The demuxer seeks by decoding time. With B-frames a key frame is decoded a few frame
+    // periods before it is shown, so a target just before a key frame's picture lies after
+    // its decoding time: the demuxer would start at that key frame and land on it, one
+    // past the target (measured on H.264 in FLV: frame 49 of a key frame at 50 gave 50).
+    // Sent back by the longest usual reorder delay, it starts at the key frame before.
+    // Program streams carry no index: there the demuxer lands after the target unless it
+    // is sent back further.
+    double demuxerOffset = hasVideo_ ? kReorderFrames / fps_ : 0.0;
     if (getString(h_, prop::fileFormat).contains(QLatin1String("mpeg")))
-        setDouble(h_, prop::hrSeekDemuxerOffset, 1.0);
+        demuxerOffset = 1.0;
+    if (demuxerOffset > 0 && !setDouble(h_, prop::hrSeekDemuxerOffset, demuxerOffset)) {
+        destroy();
+        return MciErrHardware;
+    }
     if (hasVideo_) {
         int64_t w = getInt(h_, prop::dwidth, 0), hh = getInt(h_, prop::dheight, 0);
         if (w <= 0 || hh <= 0) {
@@ -469,31 +644,38 @@ qint64 MpvDevice::unitsOf(double seconds) const
     return qint64(roundHalfEven((seconds - first_) * (ms_ ? 1000.0 : fps_)));
 }
 
-void MpvDevice::clearPlayLimits()
+bool MpvDevice::clearPlayLimits()
 {
     // Each write is a round trip to the core: skip them when nothing was set.
     if (!limits_)
-        return;
+        return true;
     limits_ = false;
-    mpv_set_property_string(h_, prop::end, "none");
-    mpv_set_property_string(h_, prop::abLoopA, "no");
-    mpv_set_property_string(h_, prop::abLoopB, "no");
-    mpv_set_property_string(h_, prop::loopFile, "no");
     endTarget_.reset();
+    bool ok = setText(h_, prop::end, "none");
+    ok = setText(h_, prop::abLoopA, "no") && ok;
+    ok = setText(h_, prop::abLoopB, "no") && ok;
+    return setText(h_, prop::loopFile, "no") && ok;
 }
 
-void MpvDevice::setPaused(bool paused)
+bool MpvDevice::setPaused(bool paused)
 {
-    if (paused != paused_) {
-        setFlag(h_, prop::pause, paused);
-        paused_ = paused;
-    }
+    // A start that was put off for a pause right behind it is given up by any change.
+    ++startTicket_;
+    if (paused == paused_)
+        return true;
+    if (!setFlag(h_, prop::pause, paused))
+        return false;
+    paused_ = paused;
+    runs_ += paused ? 0 : 1;
+    return true;
 }
 
 int MpvDevice::exactSeek(double seconds)
 {
     seconds = std::max(0.0, seconds);
-    playFrom_.reset();
+    // A stream that cannot seek says so at once instead of letting the wait run out.
+    if (!getFlag(h_, prop::seekable) && !getFlag(h_, prop::partiallySeekable))
+        return MciErrUnsupportedFunction;
     // Paused at the end of a video, a seek that lands on one of the last pictures runs
     // into the end of the file (the decoder's delayed pictures and the sound's tail), and
     // libmpv's own step back to the last picture then rests, now and then, on the last key
@@ -570,20 +752,23 @@ bool MpvDevice::seekAndSettle(double seconds)
     const char* cmd[] = {"seek", t.constData(), "absolute+exact", nullptr};
     if (mpv_command(h_, cmd) < 0)
         return false;
+    ++seeks_;
     restTime_ = seconds;
     // The seek command only queues the seek; the restart that counts is one that follows
     // the seek's own start. A restart of an earlier seek (keep-open's step back at the end
     // of the file) can still arrive in between.
-    bool started = false;
-    waitFor([&started](const mpv_event* e) {
-        if (e->event_id == MPV_EVENT_SEEK)
-            started = true;
-        return e->event_id == MPV_EVENT_END_FILE || (started && e->event_id == MPV_EVENT_PLAYBACK_RESTART);
-    }, kSeekSeconds);
-    // The seek is done only when libmpv no longer says it is seeking (measured: on a busy
-    // machine the clock sat on the key frame before the target after a stray restart).
+    // One limit for the whole seek, so that a stream that does not answer fails in time.
     QElapsedTimer settle;
     settle.start();
+    bool started = false;
+    if (!waitFor([&started](const mpv_event* e) {
+            if (e->event_id == MPV_EVENT_SEEK)
+                started = true;
+            return e->event_id == MPV_EVENT_END_FILE || (started && e->event_id == MPV_EVENT_PLAYBACK_RESTART);
+        }, kSeekSeconds))
+        return false;
+    // The seek is done only when libmpv no longer says it is seeking (measured: on a busy
+    // machine the clock sat on the key frame before the target after a stray restart).
     while (getFlag(h_, "seeking") && settle.elapsed() < qint64(kSeekSeconds * 1000))
         pump(0.02);
     // Paused and away from the end, a clock that is neither near the target nor has left
@@ -612,55 +797,77 @@ void MpvDevice::pump(double seconds)
 
 int MpvDevice::play(std::optional<qint64> from, std::optional<qint64> to, bool repeat)
 {
-    clearPlayLimits();
+    if (!clearPlayLimits())
+        return MciErrHardware;
     const double lead = ms_ || cd_ ? 0.0 : kSeekLead;
-    playFrom_.reset();
     if (from) {
-        exactSeek(secondsOf(*from) - lead);
-        playFrom_ = secondsOf(*from) - lead;
-        playFromAt_ = clock_.elapsed();
+        // The device rests paused on the start until the play really begins.
+        if (!setPaused(true))
+            return MciErrHardware;
+        const int rc = exactSeek(secondsOf(*from) - lead);
+        if (rc != MciOk)
+            return rc;
+    } else if (getFlag(h_, prop::eofReached)) {
+        // Leave the end state, or the device would not move.
+        const int rc = exactSeek(timePos());
+        if (rc != MciOk)
+            return rc;
     }
-    else if (getFlag(h_, prop::eofReached))
-        exactSeek(timePos()); // leave the end state, or the device would not move
     if (to) {
-        // The end sits half a frame after frame b, so that b is still shown.
+        // The end sits half a frame after frame b, so that b is still shown and b + 1 not.
         const double end = secondsOf(*to) + (ms_ || cd_ ? 0.0 : 0.5 / fps_);
+        limits_ = true;
+        bool ok;
         if (repeat) {
-            setDouble(h_, prop::abLoopA, from ? secondsOf(*from) - lead : timePos());
-            setDouble(h_, prop::abLoopB, end);
+            ok = setTime(h_, prop::abLoopA, from ? secondsOf(*from) - lead : timePos())
+                && setTime(h_, prop::abLoopB, end);
         } else {
-            setDouble(h_, prop::end, end);
+            ok = setTime(h_, prop::end, end);
             endTarget_ = *to;
         }
-        limits_ = true;
+        if (!ok)
+            return MciErrHardware;
     } else if (repeat) {
-        mpv_set_property_string(h_, prop::loopFile, "inf");
         limits_ = true;
+        if (!setText(h_, prop::loopFile, "inf"))
+            return MciErrHardware;
     }
-    setPaused(false);
     mode_ = Mode::Playing;
     restTime_.reset();
-    return MciOk;
+    if (from && paused_) {
+        // "pause, play from n, pause" is how callers move a paused device: the start is put
+        // off until the events run, so that a pause right behind it finds the picture
+        // already on n (one decode, and the sound never starts).
+        const quint64 ticket = ++startTicket_;
+        restTime_ = secondsOf(*from) - lead;
+        QMetaObject::invokeMethod(this, [this, ticket] { startPutOff(ticket); }, Qt::QueuedConnection);
+        return MciOk;
+    }
+    return setPaused(false) ? MciOk : MciErrHardware;
+}
+
+void MpvDevice::startPutOff(quint64 ticket)
+{
+    if (ticket != startTicket_ || mode_ != Mode::Playing || !h_)
+        return;
+    restTime_.reset();
+    setPaused(false);
 }
 
 int MpvDevice::pause()
 {
-    const bool freshPlay = playFrom_ && clock_.elapsed() - playFromAt_ < kFreshPlayMs;
     mode();
-    setPaused(true);
+    if (!setPaused(true))
+        return MciErrHardware;
     mode_ = Mode::Paused;
-    // Measured: in the moment between the two commands libmpv had moved on a frame, or
-    // past the end when the start was the last frame.
-    if (freshPlay)
-        exactSeek(*playFrom_);
-    playFrom_.reset();
     return MciOk;
 }
 
 int MpvDevice::resume()
 {
     if (mode_ == Mode::Paused) {
-        setPaused(false);
+        if (!setPaused(false))
+            return MciErrHardware;
         mode_ = Mode::Playing;
         restTime_.reset();
     }
@@ -670,17 +877,17 @@ int MpvDevice::resume()
 int MpvDevice::stop()
 {
     mode();
-    setPaused(true);
-    clearPlayLimits();
+    const bool ok = setPaused(true) && clearPlayLimits();
     mode_ = Mode::Stopped;
-    return MciOk;
+    return ok ? MciOk : MciErrHardware;
 }
 
 int MpvDevice::seekTo(qint64 pos)
 {
-    setPaused(true);
-    clearPlayLimits();
+    const bool ok = setPaused(true) && clearPlayLimits();
     mode_ = Mode::Stopped;
+    if (!ok)
+        return MciErrHardware;
     if (cd_ || ms_)
         return exactSeek(secondsOf(std::clamp<qint64>(pos, 0, std::max<qint64>(0, length()))));
     // The last frame is the last place a seek can rest on.
@@ -699,8 +906,8 @@ int MpvDevice::step(int frames)
 {
     if (cd_)
         return MciErrUnsupportedFunction;
-    setPaused(true);
-    clearPlayLimits();
+    if (!setPaused(true) || !clearPlayLimits())
+        return MciErrHardware;
     const qint64 total = qint64(roundHalfEven((duration_ - first_) * fps_));
     const qint64 cur = qint64(roundHalfEven((restingTimePos() - first_) * fps_));
     const qint64 target = std::clamp<qint64>(cur + frames, 0, std::max<qint64>(0, total - 1));
@@ -745,15 +952,17 @@ int MpvDevice::setVolume(int perMille)
 {
     if (perMille < 0 || perMille > 1000)
         return MciErrOutOfRange;
-    setDouble(h_, prop::volume, perMille / 10.0);
-    return MciOk;
+    // The scale is linear in amplitude, 1000 being the file as it is (500 = -6 dB);
+    // libmpv's volume is cubic in amplitude.
+    return setDouble(h_, prop::volume, 100.0 * std::cbrt(perMille / 1000.0)) ? MciOk : MciErrHardware;
 }
 
 int MpvDevice::setAudio(bool on)
 {
     if (!hasAudio_)
         return MciErrUnsupportedFunction;
-    setFlag(h_, prop::mute, !on);
+    if (!setFlag(h_, prop::mute, !on))
+        return MciErrHardware;
     audioOn_ = on;
     return MciOk;
 }
@@ -762,22 +971,27 @@ int MpvDevice::setSpeed(int perMille)
 {
     if (perMille < 10 || perMille > 100000)
         return MciErrOutOfRange;
-    setDouble(h_, prop::speed, perMille / 1000.0);
+    if (!setDouble(h_, prop::speed, perMille / 1000.0))
+        return MciErrHardware;
     speed_ = perMille;
     return MciOk;
 }
 
 QString MpvDevice::mode()
 {
-    drainEvents();
-    if (mode_ == Mode::Playing && getFlag(h_, prop::eofReached)) {
+    if (!busy_)
+        drainEvents();
+    // A start still put off has not played at all: an end flagged now is not its end.
+    if (!busy_ && mode_ == Mode::Playing && !paused_ && getFlag(h_, prop::eofReached)) {
         setPaused(true);
         mode_ = Mode::Stopped;
-        // A range ends on its last frame, as it was asked to.
+        // A range ends on its last frame, as it was asked to. libmpv normally stops right
+        // there; only a landing elsewhere costs another seek.
         if (endTarget_) {
             const qint64 target = *endTarget_;
             clearPlayLimits();
-            exactSeek(secondsOf(target) - (ms_ || cd_ ? 0.0 : kSeekLead));
+            if (unitsOf(timePos()) != target)
+                exactSeek(secondsOf(target) - (ms_ || cd_ ? 0.0 : kSeekLead));
         }
     }
     switch (mode_) {

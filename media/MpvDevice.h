@@ -74,16 +74,25 @@ public:
     // a null image when there is no picture.
     QImage snapshot(const QSize& size);
 
+    // True while the device waits for libmpv (window events run meanwhile); the
+    // interpreter answers only status queries and "close" for it then.
+    bool busy() const { return busy_ > 0; }
+    // Ends the wait in progress with a failure (the alias was closed meanwhile).
+    void abortWait() { abort_ = true; }
+
     // Frame numbers and times of the open file (tests and benchmarks read them).
     double fps() const { return fps_; }
     double firstTime() const { return first_; }
+    // Seeks sent to libmpv, and times playback was let run, since the open.
+    int seeksSent() const { return seeks_; }
+    int runsStarted() const { return runs_; }
 
 private slots:
     void drainEvents();
     void renderUpdate();
 
 private:
-    int start(bool withVideo);
+    int start(bool withVideo, const QString& path = QString());
     int load(const QString& target, double deadline);
     void handleEvent(const mpv_event* e);
     bool waitFor(const std::function<bool(const mpv_event*)>& done, double seconds);
@@ -91,9 +100,11 @@ private:
     bool seekAndSettle(double seconds);
     // Lets events and frames run for a while.
     void pump(double seconds);
+    static void runWindowEvents();
     int exactSeek(double seconds);
     int tailSeek(double seconds);
-    void clearPlayLimits();
+    bool clearPlayLimits();
+    void startPutOff(quint64 ticket);
     double secondsOf(qint64 pos) const;
     qint64 unitsOf(double seconds) const;
     double timePos() const;
@@ -101,7 +112,7 @@ private:
     void renderFrame();
     void destroy();
     static void onWakeup(void* ctx);
-    void setPaused(bool paused);
+    bool setPaused(bool paused);
 
     mpv_handle* h_ = nullptr;
     mpv_render_context* rc_ = nullptr;
@@ -125,14 +136,25 @@ private:
     bool paused_ = true;  // mirrors the "pause" property, which only this class sets
     bool limits_ = false; // an end, a loop or an A-B loop is set
     std::optional<qint64> endTarget_;
-    // Where a "play … from" started, and when: a "pause" right behind it comes back to
-    // that start, as "pause, play from n, pause" is how callers move a paused device.
-    std::optional<double> playFrom_;
-    qint64 playFromAt_ = 0;
-    QElapsedTimer clock_;
-    std::optional<double> restTime_; // where the last seek left the device at rest // the "to" of a play that stops
+    quint64 startTicket_ = 0; // a put-off start runs only while this is unchanged
+    int busy_ = 0;
+    bool loadedAhead_ = false;
+    int seeks_ = 0;
+    int runs_ = 0;
+    bool abort_ = false;
+    std::optional<double> restTime_; // where the last seek left the device at rest
     friend class VideoView;
 };
+
+// The frame rate of a video from the container's figure and the decoder's (0 when
+// unknown): the decoder's where they disagree, a usual rate where the figure is a
+// millisecond-rounded guess of it, 25 when neither is usable.
+double frameRateOf(double container, double decoder);
+
+// Starts making, on a thread of its own, the libmpv handle that the first device showing
+// video will use, and loading path in it (when not empty), so that this overlaps the
+// building of the windows. A first open of another file makes a handle of its own.
+void prepareVideoDevice(const QString& path = QString());
 
 // True when video can be shown on this display (a GUI platform other than offscreen or
 // minimal, and ZORVO_MPV_VO is not "null").

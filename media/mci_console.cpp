@@ -23,6 +23,8 @@ int main(int argc, char** argv)
         const QByteArray out = QByteArray::number(rc) + ' ' + reply.toUtf8() + '\n';
         std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
         std::fflush(stdout);
+        // A play started on a paused device begins once the events run.
+        QCoreApplication::processEvents();
     }
     media::mciSendString(QStringLiteral("close all"));
     return 0;

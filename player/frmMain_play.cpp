@@ -63,7 +63,12 @@ void frmMain::newPlay(QString fn, QString rngMark)
         if (closing_)
             return;
     }
-    openCaptureDevice(fn);
+    // The capture device costs a tool-store run and a second libmpv start: it opens once
+    // the file plays, not before its first frame.
+    QTimer::singleShot(1000, this, [this, fn] {
+        if (!closing_)
+            openCaptureDevice(fn);
+    });
     rngEditTag_.clear();
     clearMarks();
     lastFile = mci_.FileName();
@@ -83,6 +88,9 @@ void frmMain::newPlay(QString fn, QString rngMark)
     mnuSpeed_Click(playerLogic::normalSpeedItem);
 
     mci_.openMCI(fn, hwnd_, playerAlias);
+    // The window's events run while the file opens: its close box may have ended the open.
+    if (closing_)
+        return;
     if (!mci_.isSuccess()) {
         QString none;
         failPlay(none, true);

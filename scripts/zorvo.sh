@@ -15,7 +15,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libqt6opengl6-dev libgl-dev
   libmpv-dev libasound2-dev
-  ffmpeg flvmeta yamdi
+  ffmpeg flvmeta yamdi mpv
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth x11-apps x11-utils imagemagick fonts-noto-cjk adwaita-icon-theme openbox
   qt6-translations-l10n

@@ -4,17 +4,13 @@
 #include <QString>
 #include <QStringList>
 
+#include "app/CommandLine.h"
+
 namespace mdlGetCmdOutput {
 
-// Splits a command line the way the tools' lines were written for: blanks separate,
-// double quotes group (and are dropped), a backslash before a quote makes it literal
-// (2n backslashes + quote: n backslashes and a grouping quote; 2n+1: n and a literal
-// quote); other backslashes are plain characters.
-QStringList splitCommandLine(const QString& line);
-
-// Puts a path in double quotes for a command line, escaping what splitCommandLine would
-// otherwise read as grouping.
-QString quoteArgument(const QString& path);
+// How the tool lines are split into arguments, and a path quoted for them.
+using cmdline::quoteArgument;
+using cmdline::splitCommandLine;
 
 // Runs the line to its end, or until the break, and returns what the child wrote to its
 // standard output and error, in order. Empty when nothing could be started.

@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QTcpServer>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <gtest/gtest.h>
@@ -127,6 +128,63 @@ TEST_F(MciDevice, PlayFromToEndsStoppedAtTheEnd)
         ASSERT_TRUE(waitUntil([] { return send("status a mode").text == "stopped"; }));
         EXPECT_NEAR(number("status a position"), clip.frames, 2);
         send("close a");
+    }
+}
+
+// Sampled while it plays, a range never shows a frame past its end, and rests on it.
+TEST_F(MciDevice, RangesStopOnTheirLastFrame)
+{
+    for (const Clip& clip : {Flv1Mp3, H264AacFlv}) {
+        SCOPED_TRACE(clip.file);
+        ASSERT_EQ(openClip(clip), 0);
+        for (const auto& [a, b] : {std::pair{20, 45}, std::pair{60, 74}}) {
+            ASSERT_EQ(send(QStringLiteral("play a from %1 to %2").arg(a).arg(b)).code, 0);
+            int highest = -1;
+            ASSERT_TRUE(waitUntil([&] {
+                highest = std::max(highest, number("status a position"));
+                return send("status a mode").text == "stopped";
+            }));
+            EXPECT_LE(highest, b + 1);
+            EXPECT_EQ(number("status a position"), b);
+        }
+        send("close a");
+    }
+}
+
+// "pause, play from n, pause" is how the player moves a paused file: one seek, and the
+// file never runs. Frames just before a key frame are reachable on H.264 with B-frames.
+TEST_F(MciDevice, PausedSeekDecodesOnceAndStaysPaused)
+{
+    for (const Clip& clip : {H264AacFlv, H264AacMp4, Flv1Mp3}) {
+        SCOPED_TRACE(clip.file);
+        media::MCI m;
+        ui::ScriptedAnswers boxes;
+        QWidget window;
+        m.openMCI(path(clip), media::registerWindow(&window), "a");
+        ASSERT_TRUE(m.isSuccess());
+        m.pauseMCI();
+        const media::MpvDevice* d = media::mciDevice("a");
+        ASSERT_NE(d, nullptr);
+        const int runs = d->runsStarted();
+        QImage shown;
+        // The last frame and steps back from it, as PgDn to the end and PgUp after it go.
+        for (int f : {24, 49, 74, 98, 99, 99, 94, 89, 50, 25, 3, 75}) {
+            const int seeks = d->seeksSent();
+            m.setCurFrame(f, false);
+            EXPECT_TRUE(m.isSuccess());
+            EXPECT_EQ(m.getCurFrame(), f);
+            EXPECT_EQ(m.getStatus(), "paused");
+            EXPECT_LE(d->seeksSent() - seeks, 1) << "frame " << f;
+            QTest::qWait(50); // a start left behind would run now
+            EXPECT_EQ(m.getCurFrame(), f);
+            // The picture follows, also on the way back from the end.
+            const QImage now = media::mciSnapshot("a", QSize(80, 60));
+            if (f != 99 || shown.isNull())
+                EXPECT_NE(now, shown) << "frame " << f;
+            shown = now;
+        }
+        EXPECT_EQ(d->runsStarted(), runs);
+        m.closeMCI();
     }
 }
 
@@ -248,6 +306,31 @@ TEST_F(MciDevice, UrlThatNeverAnswersFailsInsteadOfHanging)
     EXPECT_NE(send("status u mode").code, 0);
 }
 
+// While an open waits for a stream, timers and repaints run, a status query answers, and
+// closing the alias (the window's close box) ends the wait at once.
+TEST_F(MciDevice, WaitingOpenKeepsEventsRunningAndEndsOnClose)
+{
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    const QString url = QStringLiteral("http://127.0.0.1:%1/clip.flv").arg(silent.serverPort());
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(10);
+    int closeCode = -1;
+    QTimer::singleShot(400, [&] {
+        EXPECT_EQ(send("status u mode").code, media::MciErrInvalidDeviceName); // not open yet
+        closeCode = send("close u").code;
+    });
+    QElapsedTimer t;
+    t.start();
+    EXPECT_NE(send(openCommand(url, "u")).code, 0);
+    EXPECT_EQ(closeCode, 0);
+    EXPECT_LT(t.elapsed(), 3000);
+    EXPECT_GE(ticks, 5); // about one every 40 ms
+    EXPECT_NE(send("status u mode").code, 0);
+}
+
 TEST_F(MciDevice, CloseAllClosesEveryAlias)
 {
     ASSERT_EQ(openClip(Flv1Mp3, "Zorvo.FLV"), 0);
@@ -332,6 +415,35 @@ TEST_F(MciDevice, MciDrivesTheRealDevice)
     EXPECT_TRUE(m.isSuccess());
     EXPECT_EQ(m.getStatus(), "error");
     EXPECT_TRUE(ui::shownBoxes().empty());
+}
+
+// A double quote in a path (legal on this system) reaches libmpv as part of the name.
+TEST_F(MciDevice, PathsWithDoubleQuotesOpen)
+{
+    TempDir dir;
+    for (const char* name : {"a \"q\" b.flv", "end quote\".flv", "back\\\"slash.flv"}) {
+        SCOPED_TRACE(name);
+        const QString file = dir.file(QString::fromUtf8(name));
+        ASSERT_TRUE(QFile::copy(path(Flv1Mp3), file));
+        media::MCI m;
+        m.openMCI(file, 1, "q");
+        EXPECT_TRUE(m.isSuccess());
+        EXPECT_EQ(m.getTotalFrames(), 100);
+        m.closeMCI();
+    }
+}
+
+TEST(FrameRate, ContainerFigureCheckedAgainstTheDecoder)
+{
+    EXPECT_DOUBLE_EQ(media::frameRateOf(30.303, 0), 30.0); // FLV without metadata, measured
+    EXPECT_NEAR(media::frameRateOf(29.97, 0), 30000 / 1001.0, 1e-3);
+    EXPECT_DOUBLE_EQ(media::frameRateOf(25, 0), 25.0);
+    EXPECT_DOUBLE_EQ(media::frameRateOf(25, 12.5), 25.0); // an AVI right after the open, measured
+    EXPECT_NEAR(media::frameRateOf(90000, 29.97), 30000 / 1001.0, 1e-3);
+    EXPECT_DOUBLE_EQ(media::frameRateOf(17.3, 25), 25.0);
+    EXPECT_DOUBLE_EQ(media::frameRateOf(17.3, 0), 17.3);
+    EXPECT_DOUBLE_EQ(media::frameRateOf(0, 0), 25.0);
+    EXPECT_DOUBLE_EQ(media::frameRateOf(90000, 0), 25.0);
 }
 
 TEST(WindowRegistry, NumbersNameLiveWidgets)

@@ -92,6 +92,19 @@ TEST(E2EVideo, PlayingClipDrawsIntoItsParent)
     } while (!deadline.hasExpired() && QColor(shot.pixel(300, 250)) != QColor(0, 0, 160));
     EXPECT_EQ(QColor(shot.pixel(300, 250)), QColor(0, 0, 160));
     EXPECT_GT(litShare(shot, QRect(8, 8, 184, 134)), 0.5);
+
+    // A rectangle of another shape is filled, not letterboxed: the player asks for the
+    // shape it wants (stretched, kept aspect or natural size) through "put".
+    ASSERT_EQ(send("put v window at 0 0 400 100"), 0);
+    const QRect leftStrip(64, 10, 40, 80), rightStrip(300, 10, 30, 80); // bars there if letterboxed
+    deadline.setRemainingTime(30000);
+    do {
+        QTest::qWait(20);
+        shot = window.grab().toImage().scaled(window.size());
+    } while (!deadline.hasExpired() && QColor(shot.pixel(200, 200)) != QColor(0, 0, 160));
+    shot.save(QStringLiteral(ZORVO_TEST_OUT "/e2e_video_stretched.png"));
+    EXPECT_GT(litShare(shot, leftStrip), 0.5) << "bars at the left";
+    EXPECT_GT(litShare(shot, rightStrip), 0.5) << "bars at the right";
     send("close all");
 }
 
