@@ -58,6 +58,12 @@ FileBrowserPage::FileBrowserPage(QWidget* parent) : QWidget(parent)
     dirModel_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
     dirModel_->setRootPath(QStringLiteral("/"));
     Dir1->setModel(dirModel_);
+    // The model reads folders in the background: the folder shown is brought into view
+    // again once the folders above it are known.
+    connect(dirModel_, &QFileSystemModel::directoryLoaded, this, [this] {
+        if (Dir1->currentIndex().isValid())
+            Dir1->scrollTo(Dir1->currentIndex());
+    });
     for (int c = 1; c < dirModel_->columnCount(); ++c)
         Dir1->hideColumn(c);
     Dir1->header()->hide();

@@ -15,6 +15,7 @@
 #include "app/AppInfo.h"
 #include "app/mdlZorvoFLV.h"
 #include "player/frmMain.h"
+#include "ui/MsgBox.h"
 #include "ui/CommDialog.h"
 #include "ui/SmallDialogs.h"
 #include "workspace/frmList.h"
@@ -122,7 +123,8 @@ int main(int argc, char** argv)
     for (const QString& name : names)
         workspace->addToList(0, media + name);
     workspace->addToList(1, media + names.value(0) + QChar(0x2016) + QStringLiteral("25-100 150-200"));
-    workspace->showFile(media + names.value(0));
+    workspace->showInFileBrowser(media + names.value(0));
+    workspace->loadMark(); // what F2 does: the player's two marks as time text
     // Whatever pages the program has: each area and tab that the window accepts.
     for (int area = 0; area <= 7; ++area)
         for (int tab = 0; tab <= 1; ++tab) {
@@ -149,6 +151,9 @@ int main(int argc, char** argv)
     shoot(&about, QStringLiteral("about"));
     about.close();
 
+    // The pictures are taken: the question about leaving while marks are edited is
+    // answered "是" so that the program ends by itself.
+    ui::setAnswerer([](const ui::Shown&) { return ui::Answer{ui::Yes}; });
     player.mnuEnd_Click(1);
     return 0;
 }
