@@ -11,6 +11,7 @@ KeyFrameCache::KeyFrameCache(QObject* parent) : QObject(parent) {}
 
 KeyFrameCache::~KeyFrameCache()
 {
+    cancel_->store(true);
     for (QThread* t : running_) {
         t->wait();
         delete t;
@@ -35,25 +36,24 @@ void KeyFrameCache::request(const QString& file)
     entries_.insert(key, entry);
     // The entry is filled on this object's thread, once the worker is done with result.
     auto result = std::make_shared<Result>();
-    QThread* worker = QThread::create([file, result]() { *result = read(file); });
+    QThread* worker = QThread::create([file, result, cancel = cancel_]() { *result = read(file, cancel.get()); });
     running_.append(worker);
     connect(worker, &QThread::finished, this, [this, worker, entry, result, file]() {
         running_.removeOne(worker);
         worker->deleteLater();
         entry->done = true;
-        entry->ok = result->ok;
-        entry->times = std::move(result->times);
-        emit ready(file, entry->ok);
+        entry->keys = std::move(*result);
+        emit ready(file, entry->keys.ok);
     });
     worker->start(QThread::LowPriority);
 }
 
-const std::vector<double>* KeyFrameCache::find(const QString& file) const
+const Result* KeyFrameCache::find(const QString& file) const
 {
     const auto it = entries_.constFind(keyOf(file));
-    if (it == entries_.constEnd() || !(*it)->done || !(*it)->ok)
+    if (it == entries_.constEnd() || !(*it)->done || !(*it)->keys.ok)
         return nullptr;
-    return &(*it)->times;
+    return &(*it)->keys;
 }
 
 } // namespace keyframes

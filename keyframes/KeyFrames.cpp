@@ -38,6 +38,7 @@ Result readFlv(const QString& file)
         origin = scan.firstSoundTime;
     if (origin < 0)
         origin = 0;
+    r.firstPicture = scan.firstPictureTime >= 0 ? static_cast<double>(scan.firstPictureTime - origin) / 1000.0 : 0.0;
     r.times.reserve(scan.keyPictureTimes.size());
     for (const std::int64_t ms : scan.keyPictureTimes)
         r.times.push_back(static_cast<double>(ms - origin) / 1000.0);
@@ -76,10 +77,22 @@ bool indexIsExact(const AVFormatContext* ctx, AVStream* st)
     return name.startsWith(QLatin1String("mov,")) && st->nb_frames > 0 && count >= st->nb_frames;
 }
 
-Result readAv(const QString& file)
+int cancelled(void* flag)
+{
+    return flag && static_cast<const std::atomic<bool>*>(flag)->load(std::memory_order_relaxed) ? 1 : 0;
+}
+
+Result readAv(const QString& file, const std::atomic<bool>* cancel)
 {
     Result r;
     FormatCloser in;
+    in.ctx = avformat_alloc_context();
+    if (!in.ctx) {
+        r.error = avError(AVERROR(ENOMEM));
+        return r;
+    }
+    in.ctx->interrupt_callback.callback = cancelled;
+    in.ctx->interrupt_callback.opaque = const_cast<std::atomic<bool>*>(cancel);
     const QByteArray path = QFile::encodeName(file);
     int rc = avformat_open_input(&in.ctx, path.constData(), nullptr, nullptr);
     if (rc < 0) {
@@ -159,7 +172,7 @@ Result readAv(const QString& file)
         if (fromIndex && pending == 0)
             break;
     }
-    if (rc < 0 && rc != AVERROR_EOF && !(fromIndex && pending == 0) && raw.empty()) {
+    if (cancelled(const_cast<std::atomic<bool>*>(cancel)) || (rc < 0 && rc != AVERROR_EOF && !(fromIndex && pending == 0) && raw.empty())) {
         r.error = avError(rc);
         return r;
     }
@@ -172,6 +185,8 @@ Result readAv(const QString& file)
         if (t != AV_NOPTS_VALUE && (origin == AV_NOPTS_VALUE || t < origin))
             origin = t;
     const double originSec = origin == AV_NOPTS_VALUE ? 0.0 : static_cast<double>(origin) / AV_TIME_BASE;
+    if (firstUs[video] != AV_NOPTS_VALUE)
+        r.firstPicture = static_cast<double>(firstUs[video]) / AV_TIME_BASE - originSec;
     std::sort(raw.begin(), raw.end());
     r.times.reserve(raw.size());
     for (const double t : raw)
@@ -183,9 +198,15 @@ Result readAv(const QString& file)
 
 } // namespace
 
-Result read(const QString& file)
+Result read(const QString& file, const std::atomic<bool>* cancel)
 {
-    return looksLikeFlv(file) ? readFlv(file) : readAv(file);
+    if (looksLikeFlv(file)) {
+        Result r = readFlv(file);
+        if (r.ok)
+            return r;
+        // An FLV whose tags the walk cannot follow may still be one libavformat reads.
+    }
+    return readAv(file, cancel);
 }
 
 double atOrBefore(const std::vector<double>& times, double t)
@@ -196,20 +217,18 @@ double atOrBefore(const std::vector<double>& times, double t)
     return it == times.begin() ? times.front() : *std::prev(it);
 }
 
-int frameOf(double t, double secondsPerFrame)
+int frameOf(const Result& keys, double t, double secondsPerFrame)
 {
-    // A seek to a frame shows the first picture at or after its time: the frame whose
-    // time is the last one not after t.
-    return secondsPerFrame > 0 ? static_cast<int>(std::floor(t / secondsPerFrame + 1e-6)) : -1;
+    return secondsPerFrame > 0 ? static_cast<int>(std::lround((t - keys.firstPicture) / secondsPerFrame)) : -1;
 }
 
-int stepFrame(const std::vector<double>& times, double secondsPerFrame, int frame, int direction)
+int stepFrame(const Result& keys, double secondsPerFrame, int frame, int direction)
 {
     if (!(secondsPerFrame > 0))
         return -1;
     int found = -1;
-    for (const double t : times) {
-        const int f = frameOf(t, secondsPerFrame);
+    for (const double t : keys.times) {
+        const int f = frameOf(keys, t, secondsPerFrame);
         if (direction < 0 && f < frame)
             found = f;
         else if (direction > 0 && f > frame)

@@ -140,7 +140,7 @@ public:
     // starts on up to the mark (hidden while the key frames are not known).
     QWidget* markLeadIn(int n) const;
     // The key frames of the open file, read in the background after it opens; null until then.
-    const std::vector<double>* keyFrames() const;
+    const keyframes::Result* keyFrames() const;
     keyframes::KeyFrameCache& keyFrameCache() { return keyFrames_; }
     // "实际起点 00:00:02.02": where a lossless cut from seconds really starts; empty while
     // the key frames are not known.

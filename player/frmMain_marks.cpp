@@ -33,7 +33,7 @@ QWidget* frmMain::markLeadIn(int n) const
     return n >= 0 && n < static_cast<int>(picKF.size()) ? picKF[static_cast<std::size_t>(n)] : nullptr;
 }
 
-const std::vector<double>* frmMain::keyFrames() const
+const keyframes::Result* frmMain::keyFrames() const
 {
     const QString fn = mci_.FileName();
     return fn.isEmpty() ? nullptr : keyFrames_.find(fn);
@@ -41,11 +41,11 @@ const std::vector<double>* frmMain::keyFrames() const
 
 QString frmMain::realStartText(double seconds) const
 {
-    const std::vector<double>* keys = keyFrames();
-    if (!keys || keys->empty())
+    const keyframes::Result* keys = keyFrames();
+    if (!keys || keys->times.empty())
         return QString();
     // A piece cannot start before the file does.
-    const double start = std::max(0.0, keyframes::atOrBefore(*keys, seconds));
+    const double start = std::max(0.0, keyframes::atOrBefore(keys->times, seconds));
     return QStringLiteral("实际起点 ") + formatTimeText(start, 3, 2);
 }
 
@@ -53,15 +53,15 @@ void frmMain::keyFramesReady(const QString& file, bool ok)
 {
     if (file != mci_.FileName())
         return;
-    const std::vector<double>* keys = keyFrames();
+    const keyframes::Result* keys = keyFrames();
     for (QAction* a : mnuKeyFrame)
-        a->setEnabled(ok && keys && !keys->empty());
+        a->setEnabled(ok && keys && !keys->times.empty());
     syncMarkBoxes();
 }
 
 void frmMain::mnuKeyFrame_Click(int Index)
 {
-    const std::vector<double>* keys = keyFrames();
+    const keyframes::Result* keys = keyFrames();
     if (!keys || !hsbEnabled_)
         return;
     const int target = keyframes::stepFrame(*keys, secondsPerFrame, mci_.getCurFrame(), Index == 0 ? -1 : +1);
@@ -123,6 +123,7 @@ void frmMain::syncMarkBoxes()
     // The bar's scale is the file's frames: a box's left edge is its start frame and its
     // width its length.
     const double scale = totalFrames > 0 ? static_cast<double>(picRngBk->width()) / totalFrames : hsbScale;
+    const keyframes::Result* keys = keyFrames();
     for (int i = 0; i < marks_.count(); ++i) {
         const playerMarks::Mark& m = marks_.at(i);
         QFrame* box = picRS[static_cast<std::size_t>(i)];
@@ -134,14 +135,13 @@ void frmMain::syncMarkBoxes()
         // Where the piece really starts: a shaded stretch from the key frame up to the
         // mark, or a tick at the mark's left edge when it starts on a key frame.
         QFrame* lead = picKF[static_cast<std::size_t>(i)];
-        const std::vector<double>* keys = keyFrames();
         const double sSec = playerMarks::rsFormat(m, 0, 0, 0, markTiming()).sSec;
-        if (!keys || keys->empty() || !(secondsPerFrame > 0)) {
+        if (!keys || keys->times.empty() || !(secondsPerFrame > 0)) {
             lead->hide();
             continue;
         }
-        const double key = std::max(0.0, keyframes::atOrBefore(*keys, sSec));
-        const int keyLeft = std::min(left, mdlZorvoFLV::roundToInt32(key / secondsPerFrame * scale));
+        const double key = std::max(0.0, keyframes::atOrBefore(keys->times, sSec));
+        const int keyLeft = std::min(left, mdlZorvoFLV::roundToInt32(keyframes::frameOf(*keys, key, secondsPerFrame) * scale));
         lead->setGeometry(keyLeft, 0, std::max(2, left - keyLeft), picRngBk->height());
         const QString real = realStartText(sSec);
         if (!m.tooltip.isEmpty())
