@@ -118,6 +118,11 @@ Result readAv(const QString& file, const std::atomic<bool>* cancel)
         if (video < 0 && st->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && !(st->disposition & AV_DISPOSITION_ATTACHED_PIC))
             video = static_cast<int>(i);
     }
+    // Sound alone has no key frames to find: its file is not read through for nothing.
+    if (video < 0) {
+        r.error = QStringLiteral("no video stream");
+        return r;
+    }
 
     std::vector<double> raw; // seconds, before the origin is taken off
     bool fromIndex = false;
