@@ -90,6 +90,7 @@ frmMain::frmMain()
             w->changeToTab(0, -1, true);
     });
     qApp->installEventFilter(this);
+    connect(&keyFrames_, &keyframes::KeyFrameCache::ready, this, &frmMain::keyFramesReady);
 
     playerFileName = [this] { return mci_.FileName(); };
     releasePlayerFile = [this] { closeRunFn(mci_.FileName()); };
@@ -169,6 +170,11 @@ void frmMain::buildMenus()
         mnuFB[i]->setCheckable(i < 3);
     }
     mnuFB[1]->setChecked(true);
+    play->addSeparator();
+    mnuKeyFrame[0] = play->addAction(QStringLiteral("上一个关键影格　　　 ,"), this, [this] { mnuKeyFrame_Click(0); });
+    mnuKeyFrame[1] = play->addAction(QStringLiteral("下一个关键影格　　　 ."), this, [this] { mnuKeyFrame_Click(1); });
+    for (QAction* a : mnuKeyFrame)
+        a->setEnabled(false);
 
     QMenu* rng = menuBar()->addMenu(QStringLiteral("标记剪辑"));
     mnuRngPlay[0] = rng->addAction(QStringLiteral("单次播放标记　　 　Enter"), this, [this] { mnuRngPlay_Click(0); });

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/Settings.h"
+#include "keyframes/KeyFrameCache.h"
 #include "media/MCI.h"
 #include "player/Marks.h"
 #include "tools/ToolHost.h"
@@ -135,6 +136,17 @@ public:
     // The box of mark n on the range bar (box 0 exists, hidden, when there are no marks).
     QWidget* markBox(int n) const;
     int markBoxCount() const { return static_cast<int>(picRS.size()); }
+    // The lead-in of mark n on the range bar: from the key frame its lossless piece really
+    // starts on up to the mark (hidden while the key frames are not known).
+    QWidget* markLeadIn(int n) const;
+    // The key frames of the open file, read in the background after it opens; null until then.
+    const keyframes::Result* keyFrames() const;
+    keyframes::KeyFrameCache& keyFrameCache() { return keyFrames_; }
+    // "实际起点 00:00:02.02": where a lossless cut from seconds really starts; empty while
+    // the key frames are not known.
+    QString realStartText(double seconds) const;
+    // Moves the position to the previous (Index 0) or the next (Index 1) key frame.
+    void mnuKeyFrame_Click(int Index);
 
     // ---- Files and pages ----------------------------------------------------------------
     // A copy of fn where the user chooses; the dialog belongs to the workspace when
@@ -215,6 +227,7 @@ public:
     std::array<QAction*, 2> mnuFLV2Mov{};
     std::array<QAction*, 2> mnuFLV2Muc{};
     std::array<QAction*, 5> mnuFB{};
+    std::array<QAction*, 2> mnuKeyFrame{};
     std::array<QAction*, 2> mnuRngPlay{};
     QAction* mnuRngEdit = nullptr;
     QAction* mnuRngClear = nullptr;
@@ -286,6 +299,7 @@ private:
     // placed at its frames, with its tooltip.
     void syncMarkBoxes();
     void colourMarkBoxes(const QColor& colour);
+    void keyFramesReady(const QString& file, bool ok);
 
     media::MCI mci_;
     std::unique_ptr<media::MCI> capMci_;
@@ -325,6 +339,8 @@ private:
     int playingMarkIndex_ = 0;
     QString rngEditTag_;        // "on2": a single file was opened while marks were edited
     std::vector<QFrame*> picRS; // the boxes of the marks on the range bar
+    std::vector<QFrame*> picKF; // their lead-ins from the key frame each piece starts on
+    keyframes::KeyFrameCache keyFrames_;
     bool resizeSuppressed_ = false;
     bool closing_ = false;
     bool saveOnExit_ = true;

@@ -29,6 +29,8 @@ int frmMain::keyCodeOf(const QKeyEvent* event) const
     case Qt::Key_Up: return 38;
     case Qt::Key_Down: return 40;
     case Qt::Key_Space: return 32;
+    case Qt::Key_Comma: return 188;
+    case Qt::Key_Period: return 190;
     default: return 0;
     }
 }
@@ -99,6 +101,14 @@ void frmMain::Form_KeyDown(int KeyCode, int Shift)
             else
                 mbPlay_Click(0);
         }
+        break;
+    case 188: // the previous and the next key frame: where a lossless cut can start
+        if (mbBackward->State() < 2)
+            mnuKeyFrame_Click(0);
+        break;
+    case 190:
+        if (mbForward->State() < 2)
+            mnuKeyFrame_Click(1);
         break;
     default:
         break;

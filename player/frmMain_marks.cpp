@@ -3,12 +3,16 @@
 #include "player/frmMain.h"
 #include "player/frmMain_p.h"
 
+#include "keyframes/KeyFrames.h"
+
 using namespace mdlZorvoFLV;
 using namespace frmMainParts;
 
 namespace {
 const QColor markGreen(0, 255, 0);
 const QColor markRed(255, 0, 0);
+// A lead-in is the mark's colour, darker: the stretch the piece holds before the mark.
+QColor leadInColour(const QColor& mark) { return mark.darker(200); }
 } // namespace
 
 playerMarks::Timing frmMain::markTiming() const
@@ -22,6 +26,58 @@ QString frmMain::rangeBarToolTip() const { return picRngBk->toolTip(); }
 QWidget* frmMain::markBox(int n) const
 {
     return n >= 0 && n < markBoxCount() ? picRS[static_cast<std::size_t>(n)] : nullptr;
+}
+
+QWidget* frmMain::markLeadIn(int n) const
+{
+    return n >= 0 && n < static_cast<int>(picKF.size()) ? picKF[static_cast<std::size_t>(n)] : nullptr;
+}
+
+const keyframes::Result* frmMain::keyFrames() const
+{
+    const QString fn = mci_.FileName();
+    return fn.isEmpty() ? nullptr : keyFrames_.find(fn);
+}
+
+QString frmMain::realStartText(double seconds) const
+{
+    const keyframes::Result* keys = keyFrames();
+    if (!keys || keys->times.empty())
+        return QString();
+    // A piece cannot start before the file does.
+    const double start = std::max(0.0, keyframes::atOrBefore(keys->times, seconds));
+    return QStringLiteral("实际起点 ") + formatTimeText(start, 3, 2);
+}
+
+void frmMain::keyFramesReady(const QString& file, bool ok)
+{
+    if (file != mci_.FileName())
+        return;
+    const keyframes::Result* keys = keyFrames();
+    for (QAction* a : mnuKeyFrame)
+        a->setEnabled(ok && keys && !keys->times.empty());
+    syncMarkBoxes();
+}
+
+void frmMain::mnuKeyFrame_Click(int Index)
+{
+    const keyframes::Result* keys = keyFrames();
+    if (!keys || !hsbEnabled_)
+        return;
+    const int target = keyframes::stepFrame(*keys, secondsPerFrame, mci_.getCurFrame(), Index == 0 ? -1 : +1);
+    if (target < 0 || target >= mci_.getTotalFrames())
+        return;
+    // As a step by frames: the player stops on the picture to be looked at.
+    mci_.rngCancel();
+    mci_.pauseMCI();
+    mci_.setCurFrame(target, false);
+    playerState = Paused;
+    const bool ok = mci_.isSuccess();
+    enableTransport(false);
+    mbPause->setState(2);
+    tmrCheck_Timer();
+    if (!ok)
+        ui::msgBox(QStringLiteral("无法以指定的方式倒转或快转！"), ui::OkOnly, QStringLiteral("错误讯息"), this);
 }
 
 void frmMain::syncMarkBoxes()
@@ -44,14 +100,30 @@ void frmMain::syncMarkBoxes()
         picRS.back()->deleteLater();
         picRS.pop_back();
     }
+    while (picKF.size() < picRS.size()) {
+        auto* lead = new QFrame(picRngBk);
+        lead->setAutoFillBackground(true);
+        QPalette pal = lead->palette();
+        pal.setColor(QPalette::Window, leadInColour(picRS[picKF.size()]->palette().color(QPalette::Window)));
+        lead->setPalette(pal);
+        lead->hide();
+        picKF.push_back(lead);
+    }
+    while (picKF.size() > picRS.size()) {
+        picKF.back()->hide();
+        picKF.back()->deleteLater();
+        picKF.pop_back();
+    }
     if (marks_.isEmpty()) {
         picRS[0]->hide();
         picRS[0]->setToolTip(QString());
+        picKF[0]->hide();
         return;
     }
     // The bar's scale is the file's frames: a box's left edge is its start frame and its
     // width its length.
     const double scale = totalFrames > 0 ? static_cast<double>(picRngBk->width()) / totalFrames : hsbScale;
+    const keyframes::Result* keys = keyFrames();
     for (int i = 0; i < marks_.count(); ++i) {
         const playerMarks::Mark& m = marks_.at(i);
         QFrame* box = picRS[static_cast<std::size_t>(i)];
@@ -60,6 +132,23 @@ void frmMain::syncMarkBoxes()
         box->setGeometry(left, 0, width, picRngBk->height());
         box->setToolTip(m.tooltip);
         box->show();
+        // Where the piece really starts: a shaded stretch from the key frame up to the
+        // mark, or a tick at the mark's left edge when it starts on a key frame.
+        QFrame* lead = picKF[static_cast<std::size_t>(i)];
+        const double sSec = playerMarks::rsFormat(m, 0, 0, 0, markTiming()).sSec;
+        if (!keys || keys->times.empty() || !(secondsPerFrame > 0)) {
+            lead->hide();
+            continue;
+        }
+        const double key = std::max(0.0, keyframes::atOrBefore(keys->times, sSec));
+        const int keyLeft = std::min(left, mdlZorvoFLV::roundToInt32(keyframes::frameOf(*keys, key, secondsPerFrame) * scale));
+        lead->setGeometry(keyLeft, 0, std::max(2, left - keyLeft), picRngBk->height());
+        const QString real = realStartText(sSec);
+        if (!m.tooltip.isEmpty())
+            box->setToolTip(m.tooltip + QStringLiteral("\r\n") + real);
+        lead->setToolTip(box->toolTip().isEmpty() ? real : box->toolTip());
+        lead->show();
+        lead->raise();
     }
 }
 
@@ -69,6 +158,11 @@ void frmMain::colourMarkBoxes(const QColor& colour)
         QPalette pal = box->palette();
         pal.setColor(QPalette::Window, colour);
         box->setPalette(pal);
+    }
+    for (QFrame* lead : picKF) {
+        QPalette pal = lead->palette();
+        pal.setColor(QPalette::Window, leadInColour(colour));
+        lead->setPalette(pal);
     }
 }
 
@@ -280,11 +374,17 @@ void frmMain::picRS_DblClick(int Index)
         deleteMark(marks_.lastMarkIndex());
     if (!marks_.isValidIndex(Index))
         return;
-    const QString tip = marks_.at(Index).tooltip;
+    // What the box's tooltip says, the real start of the piece included.
+    const QString tip = markBox(Index) ? markBox(Index)->toolTip() : marks_.at(Index).tooltip;
     if (QWidget* box = markBox(Index)) {
         QPalette pal = box->palette();
         pal.setColor(QPalette::Window, markRed);
         box->setPalette(pal);
+    }
+    if (QWidget* lead = markLeadIn(Index)) {
+        QPalette pal = lead->palette();
+        pal.setColor(QPalette::Window, leadInColour(markRed));
+        lead->setPalette(pal);
     }
     pausePrFn();
     const int answer = ui::msgBox(tip + QStringLiteral("\r\n\r\n是否要播放或删除这个标记区段？\r\n\r\n\r\n"

@@ -97,6 +97,9 @@ void frmMain::newPlay(QString fn, QString rngMark)
         return;
     }
     mci_.setVolume(500);
+    // Read while the file plays; the marks show where their pieces start once known.
+    keyFrames_.request(mci_.FileName());
+    keyFramesReady(mci_.FileName(), keyFrames() != nullptr);
     myPutSize(true);
     if (!startWithMarks(rngMark))
         return; // the failed mark play has been reported

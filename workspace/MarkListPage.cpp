@@ -95,8 +95,23 @@ void MarkListPage::loadMark()
         }
         lstRng->setCurrentRow(0);
     }
+    if (player)
+        connect(&player->keyFrameCache(), &keyframes::KeyFrameCache::ready, this, &MarkListPage::showRealStarts,
+                Qt::UniqueConnection);
     cmdSSt_Click(-1);
     QCoreApplication::processEvents();
+}
+
+void MarkListPage::showRealStarts()
+{
+    frmMain* player = frmMain::instance();
+    for (int r = 0; r < lstRng->count(); ++r) {
+        QListWidgetItem* row = lstRng->item(r);
+        QString start, end;
+        mdlMarkList::splitRangeLine(row->text(), start, end);
+        const std::optional<float> sec = parseTimeText(start);
+        row->setToolTip(player && sec ? player->realStartText(*sec) : QString());
+    }
 }
 
 void MarkListPage::cmdSSt_Click(int Index)
@@ -134,6 +149,7 @@ void MarkListPage::cmdSSt_Click(int Index)
     // A refused entry is not kept: the boxes show the selected line again.
     showSelected();
     checkCmdRng();
+    showRealStarts();
 }
 
 void MarkListPage::showSelected()

@@ -32,6 +32,9 @@ public:
 
     // Fills the list from the player's marks.
     void loadMark();
+    // Each line's tooltip says where its lossless piece really starts ("实际起点 …"), once
+    // the player knows the key frames; the line's own text stays what it reads back.
+    void showRealStarts();
     // Index -1 only brings the selection and the buttons up to date.
     void cmdSSt_Click(int Index);
     void checkCmdRng();

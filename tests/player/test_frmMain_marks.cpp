@@ -9,6 +9,7 @@
 #include "tools/mdlTools.h"
 #include "ui/MsgBox.h"
 #include "ui/ZorvoButton.h"
+#include "workspace/MarkListPage.h"
 #include "workspace/frmList.h"
 
 #include <QAction>
@@ -16,7 +17,9 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QListWidget>
+#include <QProcess>
 #include <QTest>
 
 using namespace mdlZorvoFLV;
@@ -137,7 +140,8 @@ TEST_F(MarksWindow, BracketsMarkARangeAndItsBoxSitsOnItsFrames)
     EXPECT_FALSE(marks().lastIsOpen());
     EXPECT_EQ(marks().at(0).start, start);
     EXPECT_EQ(marks().at(0).length, end - start);
-    EXPECT_EQ(window->markBox(0)->toolTip(), playerMarks::markToolTip(0, marks().at(0), {secondsPerFrame, 20.0}));
+    // The mark's own text, and once the key frames are known the real start under it.
+    EXPECT_TRUE(window->markBox(0)->toolTip().startsWith(playerMarks::markToolTip(0, marks().at(0), {secondsPerFrame, 20.0})));
     EXPECT_TRUE(window->markBox(0)->toolTip().startsWith(QStringLiteral("标记区段 1：从 00:1")));
     EXPECT_TRUE(window->rangeBarToolTip().startsWith(QStringLiteral("1 个标记的总时间是 00:0")));
     EXPECT_EQ(boxColour(0), QColor(0, 255, 0));
@@ -504,4 +508,67 @@ TEST_F(MarksWindow, CropThroughTheMenuSavesBothRanges)
     EXPECT_EQ(window->isVisible(), shown) << "the player comes back after the progress window";
     EXPECT_EQ(window->mci().FileName(), file) << "the source stays open";
     EXPECT_TRUE(window->mnuSaveCut->isEnabled());
+}
+
+namespace {
+QString firstPictureMd5(const QString& file, double at)
+{
+    QProcess ff;
+    QStringList args{QStringLiteral("-v"), QStringLiteral("error")};
+    if (at >= 0)
+        args << QStringLiteral("-ss") << QString::number(at, 'f', 3);
+    args << QStringLiteral("-i") << file << QStringLiteral("-frames:v") << QStringLiteral("1") << QStringLiteral("-an")
+         << QStringLiteral("-f") << QStringLiteral("md5") << QStringLiteral("-");
+    ff.start(testmedia::ffmpeg(), args);
+    ff.waitForFinished(30000);
+    return QString::fromUtf8(ff.readAllStandardOutput()).trimmed();
+}
+} // namespace
+
+TEST_F(MarksWindow, AMarkBetweenKeyFramesShowsTheKeyFrameItsPieceStartsOn)
+{
+    testmedia::TempDir media, out;
+    const QString file = media.file(QStringLiteral("长 片.flv"));
+    ASSERT_TRUE(QFile::copy(testmedia::path(testmedia::LongFlv), file));
+    play(file);
+    ASSERT_TRUE(waitFor([&] { return window->keyFrames() != nullptr; }));
+    ASSERT_TRUE(window->mnuKeyFrame[1]->isEnabled());
+
+    // Key frames at 0.025 + k s; the mark starts at 2.4 s, its piece at 2.025 s.
+    ASSERT_NO_FATAL_FAILURE(pauseAt(60));
+    window->Form_KeyDown(219, 0);
+    ASSERT_NO_FATAL_FAILURE(pauseAt(90));
+    window->Form_KeyDown(221, 0);
+    QWidget* box = window->markBox(0);
+    QWidget* lead = window->markLeadIn(0);
+    ASSERT_TRUE(lead && lead->isVisible());
+    const double scale = static_cast<double>(box->parentWidget()->width()) / window->totalFrames;
+    EXPECT_NEAR(lead->x(), 50 * scale, 1.0); // the first picture, at 0.025 s, is frame 0
+    EXPECT_EQ(lead->x() + lead->width(), box->x());
+    EXPECT_TRUE(box->toolTip().endsWith(QStringLiteral("\r\n实际起点 00:00:02.02"))) << box->toolTip().toStdString();
+
+    // The mark list editor: the line reads as before, its tooltip tells the real start.
+    window->mnuRngEdit_Click();
+    frmList* list = window->findChild<frmList*>();
+    ASSERT_TRUE(list);
+    ASSERT_EQ(list->pageMark->lstRng->count(), 1);
+    EXPECT_EQ(list->pageMark->lstRng->item(0)->toolTip(), QStringLiteral("实际起点 00:00:02.02"));
+
+    // "." and "," move to the next and the previous key frame (shown from frames 100 and 75).
+    ASSERT_NO_FATAL_FAILURE(pauseAt(90));
+    window->Form_KeyDown(190, 0);
+    EXPECT_TRUE(waitFor([&] { return window->mci().getCurFrame() == 100; })) << window->mci().getCurFrame();
+    window->Form_KeyDown(188, 0);
+    EXPECT_TRUE(waitFor([&] { return window->mci().getCurFrame() == 75; })) << window->mci().getCurFrame();
+    EXPECT_EQ(playerState, Paused);
+
+    // The crop's piece begins with the picture of that key frame, not with the mark's own.
+    const QString target = out.file(QStringLiteral("剪 辑.flv"));
+    answers.then(ui::Ok).thenFile(target).then(ui::Cancel);
+    window->mnuSaveRng->trigger();
+    ASSERT_TRUE(QFileInfo::exists(target));
+    const QString first = firstPictureMd5(target, -1);
+    ASSERT_FALSE(first.isEmpty());
+    EXPECT_EQ(first, firstPictureMd5(file, 2.025));
+    EXPECT_NE(first, firstPictureMd5(file, 2.4));
 }

@@ -388,4 +388,22 @@ int injectFile(const std::string& given, std::string& error, std::string& notes)
     return 0;
 }
 
+bool scanFile(const std::string& path, Scan& scan, std::string& error)
+{
+    const int in = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (in < 0) {
+        error = sysError("cannot open " + path);
+        return false;
+    }
+    struct InClose { int fd; ~InClose() { ::close(fd); } } inClose{in};
+    struct stat st {};
+    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        error = "not a regular file: " + path;
+        return false;
+    }
+    ::posix_fadvise(in, 0, 0, POSIX_FADV_SEQUENTIAL);
+    FileSource src(in, static_cast<std::uint64_t>(st.st_size));
+    return scanFlv(src, scan, error);
+}
+
 } // namespace fmd

@@ -539,6 +539,16 @@ void noteVideo(Scan& s, const Tag& tag, Reader& r)
     // Codec headers, end-of-sequence marks and command frames are not pictures.
     if (frameType == 5 || (avcLike && packetType != 1))
         return;
+    std::int64_t shown = tag.ts;
+    if (avcLike) {
+        d = r.peek(tag.off + kTagHeader, std::min<std::size_t>(tag.size, 5), got);
+        if (got >= 5)
+            shown += static_cast<std::int32_t>(be24(d + 2) << 8) >> 8; // signed 24 bits
+    }
+    if (frameType == 1)
+        s.keyPictureTimes.push_back(shown);
+    if (s.firstPictureTime < 0)
+        s.firstPictureTime = shown;
     ++s.videoFrames;
     if (s.firstVideoTs < 0 || tag.ts < s.firstVideoTs)
         s.firstVideoTs = tag.ts;
@@ -580,6 +590,8 @@ void noteAudio(Scan& s, const Tag& tag, Reader& r, bool& configSeen)
         if (format == 10)
             s.audioFrameSamples = 1024;
     }
+    if (s.firstSoundTime < 0 && !(format == 10 && got >= 2 && d[1] == 0))
+        s.firstSoundTime = tag.ts;
     if (format != s.audioCodec || configSeen)
         return;
     int rate = 0, channels = 0, samples = 0;

@@ -105,6 +105,11 @@ struct Scan {
 
     std::vector<double> keyTimes;              // seconds
     std::vector<std::uint64_t> keyBodyOffsets; // offset of the key frame tag inside the body
+    // Presentation times (ms) of the key pictures, codec headers left out: the tag time
+    // plus the composition offset that H.264 and HEVC tags carry. What a cut lands on.
+    std::vector<std::int64_t> keyPictureTimes;
+    std::int64_t firstPictureTime = -1; // presentation time (ms) of the first picture
+    std::int64_t firstSoundTime = -1;   // time (ms) of the first audio tag with sound in it
 
     Mends mends;
 };
@@ -142,6 +147,9 @@ bool writeFlv(Source& src, const Scan& scan, Sink& sink, std::string& error);
 // an exit code, with the reason in error and the file untouched. notes gets warnings
 // about repairs (dropped bytes).
 int injectFile(const std::string& path, std::string& error, std::string& notes);
+
+// Pass one alone on a file, which is only read.
+bool scanFile(const std::string& path, Scan& scan, std::string& error);
 
 // The file named by a command line of the tools: one path, possibly in quotation marks,
 // possibly split at its blanks by a runner that does not know quoting.
