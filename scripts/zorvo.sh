@@ -14,7 +14,7 @@ jobs=${JOBS:-2}
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libqt6opengl6-dev libgl-dev
-  libmpv-dev libasound2-dev
+  libmpv-dev libasound2-dev libavformat-dev
   ffmpeg flvmeta yamdi
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth x11-apps x11-utils imagemagick fonts-noto-cjk adwaita-icon-theme openbox

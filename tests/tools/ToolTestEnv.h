@@ -28,19 +28,28 @@ private:
     QTemporaryDir dir_;
 };
 
-// An ffmpeg that never ends, first on the PATH (and a TMPDIR of its own) while this lives,
-// for the tests that break a run off. It writes its process id to pidFile() when it starts;
-// before, if given, is shell script run ahead of that.
-class HangingFfmpeg {
+// An ffmpeg of the test's own, first on the PATH (and a TMPDIR of its own) while this
+// lives; body is the shell script it runs.
+class StandInFfmpeg {
 public:
-    explicit HangingFfmpeg(const QByteArray& before = {});
-    ~HangingFfmpeg();
-    QString pidFile() const { return bin_.filePath(QStringLiteral("pid")); }
+    explicit StandInFfmpeg(const QByteArray& body = {});
+    ~StandInFfmpeg();
     QString tmpPath() const { return tmp_.path(); }
 
-private:
+protected:
+    void write(const QByteArray& body);
     QTemporaryDir bin_, tmp_;
+
+private:
     QByteArray oldPath_, oldTmp_;
+};
+
+// An ffmpeg that never ends, for the tests that break a run off. It writes its process id
+// to pidFile() when it starts; before, if given, is shell script run ahead of that.
+class HangingFfmpeg : public StandInFfmpeg {
+public:
+    explicit HangingFfmpeg(const QByteArray& before = {});
+    QString pidFile() const { return bin_.filePath(QStringLiteral("pid")); }
 };
 
 struct TestHost : ToolHost {

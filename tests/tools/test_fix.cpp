@@ -158,7 +158,9 @@ TEST_F(Fix, MpgRemuxedAndDatAndAviCopied)
 }
 
 // H.264 and AAC into an MPEG target: the copy leaves the file empty and the question
-// comes. Cancel ends in the failure message with nothing left; OK re-encodes the sound.
+// comes. Cancel ends in the failure message with nothing left; OK re-encodes the sound,
+// but MPEG-PS keeps no H.264 picture that can be found again, and the check says so. A
+// picture that MPEG-PS holds (MPEG-1) comes through with the sound re-encoded.
 TEST_F(Fix, SoundThatMustBeReencodedAsksFirst)
 {
     const QString file = source(H264AacMp4, QStringLiteral("clip.mp4"));
@@ -187,8 +189,22 @@ TEST_F(Fix, SoundThatMustBeReencodedAsksFirst)
                 labelDuringQuestion = frmBuzy::instance()->lblBuzy->text();
             return ui::Answer{ui::Ok, {}, {}, 0};
         });
-        EXPECT_EQ(run(file), FixEnd::Done);
+        EXPECT_EQ(run(file), FixEnd::Failed);
         EXPECT_EQ(labelDuringQuestion, QStringLiteral("Zorvo.FLV\r\n\r\n正在进行“修复”多媒体档案\r\n\r\n共有 1 个程序，正处理第 1 个"));
+        EXPECT_EQ(ui::shownBoxes().back().text, mdlFix::failureMessage() + QStringLiteral("\r\n检查结果：新档案里没有视讯（画面）"));
+        expectClean({});
+    }
+    {
+        const QString mpeg1 = src_.file(QStringLiteral("mpeg1.mp4"));
+        ASSERT_EQ(QProcess::execute(ffmpeg(), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), file,
+                                               QStringLiteral("-c:v"), QStringLiteral("mpeg1video"), QStringLiteral("-c:a"),
+                                               QStringLiteral("copy"), mpeg1}),
+                  0);
+        ui::ScriptedAnswers answers;
+        answers.thenFile(target).then(ui::Ok);
+        EXPECT_EQ(run(mpeg1), FixEnd::Done);
+        EXPECT_EQ(answers.texts()[1], mdlFix::reencodeQuestion());
+        EXPECT_EQ(countVideoFrames(target), H264AacMp4.frames);
         EXPECT_EQ(tooltest::streamEntry(target, "a", "codec_name"), QStringLiteral("mp3"));
         EXPECT_NEAR(tooltest::measuredBitRate(target, "a"), 64000, 64000 * 0.15);
         EXPECT_NEAR(durationOf(target), H264AacMp4.seconds, 0.3);

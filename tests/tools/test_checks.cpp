@@ -1,0 +1,178 @@
+// Results that are checked before a job calls them good, and a join that looks at its
+// items before it runs: the jobs as the pages run them, with the real front-ends and a
+// stand-in ffmpeg where a fault is needed.
+#include "ToolTestEnv.h"
+#include "common/TestMedia.h"
+#include "app/mdlZorvoFLV.h"
+#include "tools/frmBuzy.h"
+#include "tools/mdlEncode.h"
+#include "tools/mdlFix.h"
+#include "tools/mdlJoin.h"
+#include "tools/mdlSaveRng.h"
+#include "tools/mdlToolCmds.h"
+#include "tools/mdlTools.h"
+#include "ui/MsgBox.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+#include <sys/mount.h>
+
+using namespace testmedia;
+using tooltest::entries;
+
+namespace {
+
+tooltest::PrivateRuntime g_runtime;
+
+// The real ffmpeg, after which the file it wrote (its last argument) loses its second half.
+QByteArray truncatingFfmpeg()
+{
+    return "for a; do last=$a; done\n'" + QFile::encodeName(ffmpeg()) + "' \"$@\"; rc=$?\n"
+           "if [ -f \"$last\" ]; then truncate -s $(( $(stat -c %s \"$last\") / 2 )) \"$last\"; fi\nexit $rc\n";
+}
+
+class Checks : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        before_ = QDir::currentPath();
+        mdlZorvoFLV::moreEditableTypes = mdlZorvoFLV::moreEditableList; // AVI among them
+        host_.toBrowser = true;
+        saveFolder_ = out_.path();
+    }
+    void TearDown() override
+    {
+        mdlZorvoFLV::moreEditableTypes.clear();
+        QDir::setCurrent(before_);
+    }
+
+    QString source(const Clip& clip, const QString& name)
+    {
+        const QString file = src_.file(name);
+        EXPECT_TRUE(QFile::copy(path(clip), file));
+        return file;
+    }
+
+    // The job ended in its failure message with the line that says what was wrong, and
+    // left nothing behind.
+    void expectCaught(const QStringList& texts, const QString& failure, const QString& why)
+    {
+        ASSERT_FALSE(texts.isEmpty());
+        EXPECT_TRUE(texts.last().startsWith(failure + QStringLiteral("\r\n") + why)) << texts.last().toStdString();
+        for (const QString& t : texts)
+            EXPECT_FALSE(t.contains(QStringLiteral("成功结束")));
+        EXPECT_EQ(frmBuzy::instance(), nullptr);
+        EXPECT_FALSE(QFileInfo::exists(mdlTools::pathFfmpeg));
+        EXPECT_EQ(entries(out_.path()), QStringList{});
+    }
+
+    tooltest::TestHost host_;
+    TempDir src_, out_;
+    QString saveFolder_;
+    QString before_;
+};
+
+} // namespace
+
+// A front-end that writes a file cut short: the fix, the encode and a crop each end in
+// their own failure message with the check's line, and the short file is gone. The same
+// jobs with the real ffmpeg still end well.
+TEST_F(Checks, ShortResultsEndInTheFailureMessage)
+{
+    const QString mpg = source(Mpeg1Mp2, QStringLiteral("m.mpg"));
+    const QString flv = source(Flv1Mp3, QStringLiteral("f.flv"));
+    const QString shortLine = QStringLiteral("检查结果：新档案长 ");
+    mdlSaveRng::RangeSource marks;
+    marks.file = flv;
+    marks.hasScale = true;
+    marks.ranges = {{0.4, 3.6}};
+    auto runAll = [&](const std::function<void(const QStringList&, const QString&)>& judge) {
+        {
+            ui::ScriptedAnswers answers;
+            answers.thenFile(out_.file(QStringLiteral("m_fix.mpg"))).then(ui::Cancel);
+            mdlFix::cmdMediaFix(host_, host_.workspace.get(), mpg, saveFolder_);
+            judge(answers.texts(), mdlFix::failureMessage());
+        }
+        {
+            ui::ScriptedAnswers answers;
+            answers.then(ui::Ok).then(ui::Cancel);
+            mdlEncode::cmdMediaEncode(host_, host_.workspace.get(),
+                                      {flv, out_.file(QStringLiteral("f.avi")), mdlToolCmds::encodeDefaults(0)});
+            judge(answers.texts(), mdlEncode::failureMessage());
+        }
+        {
+            ui::ScriptedAnswers answers;
+            answers.then(ui::Ok).thenFile(out_.file(QStringLiteral("f_part.flv"))).then(ui::Cancel);
+            mdlSaveRng::saveMarkedRanges(host_, host_.player.get(), mdlSaveRng::modeCrop, marks, saveFolder_);
+            judge(answers.texts(), mdlSaveRng::failureMessage());
+        }
+    };
+    {
+        tooltest::StandInFfmpeg cutShort(truncatingFfmpeg());
+        runAll([&](const QStringList& texts, const QString& failure) { expectCaught(texts, failure, shortLine); });
+    }
+    runAll([&](const QStringList& texts, const QString&) {
+        ASSERT_FALSE(texts.isEmpty());
+        EXPECT_TRUE(texts.last().startsWith(QStringLiteral("全部的档案处理程序已经成功结束"))) << texts.last().toStdString();
+    });
+    EXPECT_EQ(entries(out_.path()), (QStringList{QStringLiteral("f.avi"), QStringLiteral("f_part.flv"), QStringLiteral("m_fix.mpg")}));
+}
+
+// Items of different picture size: refused before the save dialog or any run, the second
+// item named with both sizes and given back for the list to select.
+TEST_F(Checks, JoinOfDifferentPictureSizesIsRefusedBeforeItRuns)
+{
+    const QStringList items{source(Flv1Mp3, QStringLiteral("a.flv")), source(Flv1Mp3, QStringLiteral("b.flv")),
+                            source(Video640, QStringLiteral("c.flv"))};
+    ui::ScriptedAnswers answers;
+    int refused = -1;
+    EXPECT_EQ(mdlJoin::cmdMediaJoin(host_, host_.workspace.get(), items, saveFolder_, &refused), mdlJoin::JoinEnd::Refused);
+    EXPECT_EQ(refused, 2);
+    ASSERT_EQ(ui::shownBoxes().size(), 1u);
+    const ui::Shown& box = ui::shownBoxes()[0];
+    EXPECT_EQ(box.title, ui::noticeTitle);
+    EXPECT_TRUE(box.text.startsWith(QStringLiteral("合并清单里的第 3 个档案（c.flv）的画面大小是 640x480\r\n"
+                                                   "与第 1 个档案（a.flv）的 320x240 不同")))
+        << box.text.toStdString();
+    EXPECT_TRUE(mdlTools::pathMencoder.isEmpty() || !QFileInfo::exists(mdlTools::pathMencoder));
+    EXPECT_EQ(entries(out_.path()), QStringList{});
+}
+
+// A disk that fills up while an AVI is copied: named as a full disk, not taken for sound
+// that must be re-encoded, and nothing left on it. A small tmpfs where the test may mount
+// one; otherwise an ffmpeg that fails the way a full disk makes it fail.
+TEST_F(Checks, FullDiskIsNamedAsSuch)
+{
+    TempDir small;
+    struct Mount {
+        QByteArray at;
+        bool done;
+        ~Mount()
+        {
+            if (done)
+                ::umount(at.constData());
+        }
+    } tmpfs{QFile::encodeName(small.path()), false};
+    tmpfs.done = ::mount("tmpfs", tmpfs.at.constData(), "tmpfs", 0, "size=64k") == 0;
+    const bool mounted = tmpfs.done;
+    std::unique_ptr<tooltest::StandInFfmpeg> failing;
+    if (!mounted)
+        failing = std::make_unique<tooltest::StandInFfmpeg>(
+            "for a; do last=$a; done\nprintf partial > \"$last\"\n"
+            "echo \"av_interleaved_write_frame(): No space left on device\" >&2\nexit 1\n");
+    const QString avi = source(Mpeg4Mp3Avi, QStringLiteral("v.avi"));
+    const QString target = small.file(QStringLiteral("v_fix.avi"));
+    ui::ScriptedAnswers answers;
+    answers.thenFile(target).then(ui::Ok);
+    EXPECT_EQ(mdlFix::cmdMediaFix(host_, host_.workspace.get(), avi, saveFolder_), mdlFix::FixEnd::Failed);
+    const QStringList texts = answers.texts();
+    EXPECT_FALSE(texts.contains(mdlFix::reencodeQuestion()));
+    ASSERT_FALSE(texts.isEmpty());
+    EXPECT_EQ(texts.last(), mdlFix::failureMessage() + QStringLiteral("\r\n磁碟空间不足：新档案没有完整写入，请先腾出空间"));
+    EXPECT_EQ(entries(small.path()), QStringList{});
+    QDir::setCurrent(before_); // off the mount before it goes
+}
