@@ -83,7 +83,9 @@ Probe probe(const QString& file)
             continue;
         }
         const double tb = av_q2d(s->time_base);
-        const int64_t dts = pkt->dts != AV_NOPTS_VALUE ? pkt->dts : pkt->pts;
+        // Decoding times only: display times run back with every B-frame, and a container
+        // that keeps none (Matroska) leaves nothing to compare.
+        const int64_t dts = pkt->dts;
         if (dts != AV_NOPTS_VALUE) {
             if (t.lastDts != AV_NOPTS_VALUE && dts < t.lastDts && result.backwards.isEmpty()) {
                 result.backwards = picture ? QStringLiteral("视讯") : QStringLiteral("音讯");
@@ -91,7 +93,7 @@ Probe probe(const QString& file)
             }
             t.lastDts = dts;
         }
-        const int64_t pts = pkt->pts != AV_NOPTS_VALUE ? pkt->pts : dts;
+        const int64_t pts = pkt->pts != AV_NOPTS_VALUE ? pkt->pts : pkt->dts;
         if (pts != AV_NOPTS_VALUE) {
             const double at = static_cast<double>(pts) * tb;
             t.first = std::min(t.first, at);
