@@ -1,6 +1,7 @@
 #include "ToolTestEnv.h"
 
 #include "common/TestMedia.h"
+#include "app/mdlZorvoFLV.h"
 #include "tools/mdlTools.h"
 
 #include <QFile>
@@ -23,6 +24,27 @@ TestHost::TestHost()
 {
     player->setGeometry(100, 120, 520, 400);
     workspace->setGeometry(700, 80, 300, 500);
+}
+
+void JobTest::SetUp()
+{
+    before_ = QDir::currentPath();
+    mdlZorvoFLV::moreEditableTypes = mdlZorvoFLV::moreEditableList;
+    host_.toBrowser = true;
+    saveFolder_ = out_.path();
+}
+
+void JobTest::TearDown()
+{
+    mdlZorvoFLV::moreEditableTypes.clear();
+    QDir::setCurrent(before_);
+}
+
+QString JobTest::source(const testmedia::Clip& clip, const QString& name)
+{
+    const QString file = src_.file(name);
+    EXPECT_TRUE(QFile::copy(testmedia::path(clip), file));
+    return file;
 }
 
 QList<Packet> packets(const QString& file, const char* stream)

@@ -2,6 +2,7 @@
 // What the tool tests share: a runtime folder of their own (so that parallel tests do not
 // meet in one tool store), the build's program folder, and a stand-in for the two
 // windows.
+#include "common/TestMedia.h"
 #include "tools/ToolHost.h"
 
 #include <QByteArray>
@@ -10,6 +11,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QWidget>
+#include <gtest/gtest.h>
 #include <memory>
 #include <ostream>
 
@@ -67,6 +69,22 @@ struct TestHost : ToolHost {
     QStringList closed;
     QStringList browsed;
     bool toBrowser = false;
+};
+
+// A job test: a source and an output folder of its own, the editable types widened (AVI
+// among them), the closing report's OK sent to the test's file browser, and the current
+// folder given back at the end.
+class JobTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // A copy of a clip in the source folder, under a name of the test's choice.
+    QString source(const testmedia::Clip& clip, const QString& name);
+
+    TestHost host_;
+    testmedia::TempDir src_, out_;
+    QString saveFolder_;
+    QString before_;
 };
 
 // One packet of a stream as ffprobe lists it.

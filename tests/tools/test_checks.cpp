@@ -34,28 +34,8 @@ QByteArray truncatingFfmpeg()
            "if [ -f \"$last\" ]; then truncate -s $(( $(stat -c %s \"$last\") / 2 )) \"$last\"; fi\nexit $rc\n";
 }
 
-class Checks : public ::testing::Test {
+class Checks : public tooltest::JobTest {
 protected:
-    void SetUp() override
-    {
-        before_ = QDir::currentPath();
-        mdlZorvoFLV::moreEditableTypes = mdlZorvoFLV::moreEditableList; // AVI among them
-        host_.toBrowser = true;
-        saveFolder_ = out_.path();
-    }
-    void TearDown() override
-    {
-        mdlZorvoFLV::moreEditableTypes.clear();
-        QDir::setCurrent(before_);
-    }
-
-    QString source(const Clip& clip, const QString& name)
-    {
-        const QString file = src_.file(name);
-        EXPECT_TRUE(QFile::copy(path(clip), file));
-        return file;
-    }
-
     // The job ended in its failure message with the line that says what was wrong, and
     // left nothing behind.
     void expectCaught(const QStringList& texts, const QString& failure, const QString& why)
@@ -68,11 +48,6 @@ protected:
         EXPECT_FALSE(QFileInfo::exists(mdlTools::pathFfmpeg));
         EXPECT_EQ(entries(out_.path()), QStringList{});
     }
-
-    tooltest::TestHost host_;
-    TempDir src_, out_;
-    QString saveFolder_;
-    QString before_;
 };
 
 } // namespace

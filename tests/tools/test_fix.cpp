@@ -39,28 +39,8 @@ namespace {
 
 tooltest::PrivateRuntime g_runtime;
 
-class Fix : public ::testing::Test {
+class Fix : public tooltest::JobTest {
 protected:
-    void SetUp() override
-    {
-        before_ = QDir::currentPath();
-        mdlZorvoFLV::moreEditableTypes = mdlZorvoFLV::moreEditableList;
-        host_.toBrowser = true; // the closing report's OK goes to the (test) file browser
-        saveFolder_ = out_.path();
-    }
-    void TearDown() override
-    {
-        mdlZorvoFLV::moreEditableTypes.clear();
-        QDir::setCurrent(before_);
-    }
-
-    // A copy of a clip in the source folder, under a name of the test's choice.
-    QString source(const Clip& clip, const QString& name)
-    {
-        const QString file = src_.file(name);
-        EXPECT_TRUE(QFile::copy(path(clip), file));
-        return file;
-    }
     FixEnd run(const QString& sourceText) { return mdlFix::cmdMediaFix(host_, host_.workspace.get(), sourceText, saveFolder_); }
 
     // Nothing of the job is left: no progress window, no tool files, only the expected
@@ -73,11 +53,6 @@ protected:
         EXPECT_FALSE(QFileInfo::exists(mdlTools::pathFlvmdi));
         EXPECT_EQ(entries(out_.path()), expectedOut);
     }
-
-    tooltest::TestHost host_;
-    TempDir src_, out_;
-    QString saveFolder_;
-    QString before_;
 };
 
 } // namespace
