@@ -44,9 +44,12 @@ bool takeOne(ToolHost& host, const QString& source, double moment, const QString
     const QString picture = QDir::current().absoluteFilePath(mdlToolCmds::snapshotTempName(fmt));
     QFile::remove(picture);
     mdlGetCmdOutput::runCmdWait(mdlToolCmds::snapshotCmd(mdlTools::pathFfmpeg, source, moment, fmt));
-    reason = mdlResultCheck::judge(QFileInfo::exists(picture), picture,
-                                   [&] { return mdlResultCheck::checkPicture(picture); });
-    if (!QFileInfo::exists(picture) || !reason.isEmpty()) {
+    const bool made = sizeOf(picture) > 0;
+    reason = mdlResultCheck::judge(made, picture, [&] { return mdlResultCheck::checkPicture(picture); });
+    // An empty picture on a disk with room: said as such.
+    if (!made && reason.isEmpty() && QFileInfo::exists(picture))
+        reason = mdlResultCheck::checkPicture(picture);
+    if (!made || !reason.isEmpty()) {
         // Never saved under the picture's name.
         QFile::remove(picture);
         return false;

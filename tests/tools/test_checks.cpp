@@ -9,6 +9,7 @@
 #include "tools/mdlFix.h"
 #include "tools/mdlJoin.h"
 #include "tools/mdlSaveRng.h"
+#include "tools/mdlSnap.h"
 #include "tools/mdlToolCmds.h"
 #include "tools/mdlTools.h"
 #include "ui/MsgBox.h"
@@ -27,11 +28,12 @@ namespace {
 
 tooltest::PrivateRuntime g_runtime;
 
-// The real ffmpeg, after which the file it wrote (its last argument) loses its second half.
+// The real ffmpeg, after which the file it wrote (its last argument; picture 1 of a
+// numbered pattern) loses its second half.
 QByteArray truncatingFfmpeg()
 {
-    return "for a; do last=$a; done\n'" + QFile::encodeName(ffmpeg()) + "' \"$@\"; rc=$?\n"
-           "if [ -f \"$last\" ]; then truncate -s $(( $(stat -c %s \"$last\") / 2 )) \"$last\"; fi\nexit $rc\n";
+    return "for a; do last=$a; done\n'" + QFile::encodeName(ffmpeg()) + "' \"$@\"; rc=$?\nf=$(printf \"$last\" 1)\n"
+           "if [ -f \"$f\" ]; then truncate -s $(( $(stat -c %s \"$f\") / 2 )) \"$f\"; fi\nexit $rc\n";
 }
 
 class Checks : public tooltest::JobTest {
@@ -52,8 +54,8 @@ protected:
 
 } // namespace
 
-// A front-end that writes a file cut short: the fix, the encode and a crop each end in
-// their own failure message with the check's line, and the short file is gone.
+// A front-end that writes a file cut short: the fix, the encode, a crop and a snapshot
+// each end in their own failure message with the check's line, and the file is gone.
 TEST_F(Checks, ShortResultsEndInTheFailureMessage)
 {
     const QString mpg = source(Mpeg1Mp2, QStringLiteral("m.mpg"));
@@ -82,6 +84,14 @@ TEST_F(Checks, ShortResultsEndInTheFailureMessage)
         EXPECT_EQ(mdlSaveRng::saveMarkedRanges(host_, host_.player.get(), mdlSaveRng::modeCrop, marks, saveFolder_),
                   mdlSaveRng::SaveEnd::Failed);
         expectCaught(answers.texts(), mdlSaveRng::failureMessage(), shortLine);
+    }
+    {
+        const mdlSnap::SnapRequest request{flv, 0, 0, QStringLiteral("4.00"), QStringLiteral("1"), {}, {}, {}, {},
+                                           QStringLiteral("PNG")};
+        ui::ScriptedAnswers answers;
+        answers.thenFile(out_.file(QStringLiteral("f_snapshot.png")));
+        EXPECT_EQ(mdlSnap::cmdMediaSnap(host_, host_.workspace.get(), request, saveFolder_), mdlSnap::SnapEnd::Failed);
+        expectCaught(answers.texts(), mdlSnap::failureMessage(), QStringLiteral("检查结果：截图档案无法开启"));
     }
 }
 
