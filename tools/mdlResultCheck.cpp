@@ -156,10 +156,16 @@ Expect sameKindsAs(const Probe& source, double seconds, double tolerance)
     return Expect{source.hasVideo, source.hasAudio, source.opened ? seconds : -1, tolerance};
 }
 
-double pieceSeconds(int start, int length, double total)
+Expect piecesOf(const Probe& source, const std::vector<std::pair<double, double>>& ranges)
 {
-    const double end = total > 0 ? std::min<double>(start + length, total) : start + length;
-    return std::max(0.0, end - start);
+    double seconds = 0;
+    for (const auto& [start, end] : ranges) {
+        const double stop = source.seconds > 0 ? std::min(end, source.seconds) : end;
+        seconds += std::max(0.0, stop - start);
+    }
+    Expect e = sameKindsAs(source, seconds, 1.0);
+    e.longer = static_cast<double>(ranges.size()) * (source.keyInterval + 1.0);
+    return e;
 }
 
 QString checkMedia(const QString& file, const Expect& expect)
@@ -174,7 +180,8 @@ QString checkMedia(const QString& file, const Expect& expect)
     if (!p.backwards.isEmpty())
         return QStringLiteral("检查结果：新档案的") + p.backwards + QStringLiteral("时间码在 ") + seconds2(p.backwardsAt)
             + QStringLiteral(" 秒处倒退");
-    if (expect.seconds >= 0 && std::abs(p.seconds - expect.seconds) > expect.tolerance)
+    if (expect.seconds >= 0
+        && (p.seconds < expect.seconds - expect.tolerance || p.seconds > expect.seconds + expect.tolerance + expect.longer))
         return QStringLiteral("检查结果：新档案长 ") + seconds2(p.seconds) + QStringLiteral(" 秒，应该约为 ")
             + seconds2(expect.seconds) + QStringLiteral(" 秒");
     return QString();

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <utility>
+#include <vector>
 
 namespace mdlResultCheck {
 
@@ -35,19 +37,24 @@ struct Streams {
 };
 Streams streamsOf(const QString& file);
 
-// What a result must be. seconds below 0: its length is not checked.
+// What a result must be: its length within tolerance of seconds, or up to longer beyond
+// that (a piece that starts on an earlier key frame and ends on a whole second). seconds
+// below 0: the length is not checked.
 struct Expect {
     bool video = false;
     bool audio = false;
     double seconds = -1;
     double tolerance = 1;
+    double longer = 0;
 };
 
 // A result made from source by copying its streams: the same kinds of streams.
 Expect sameKindsAs(const Probe& source, double seconds, double tolerance);
-// The length a piece cut from start for length seconds out of a source of total seconds
-// should have: the cut stops at the source's end.
-double pieceSeconds(int start, int length, double total);
+// Pieces copied from source for the ranges (start and end seconds) one after the other:
+// as long as the ranges within the source, give or take a second, and up to one key-frame
+// interval and one second longer for each (the cut's start on the key frame at or before
+// a whole second, its end on the next whole second).
+Expect piecesOf(const Probe& source, const std::vector<std::pair<double, double>>& ranges);
 
 // Empty when file is what expect asks; otherwise the line that says what is wrong.
 QString checkMedia(const QString& file, const Expect& expect);

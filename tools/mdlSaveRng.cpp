@@ -62,7 +62,6 @@ struct Job {
     const mdlResultCheck::Probe& sourceProbe;
     bool reencode = false;
     QString reason; // what was wrong with a piece or the joined file
-    double plannedSeconds = 0;
 
     int count() const { return static_cast<int>(src.ranges.size()); }
     bool split() const { return mode == modeSplit; }
@@ -112,13 +111,9 @@ struct Job {
                 runCmdWait(cutPiece(mdlTools::pathMencoder, t, piece, src.file, true));
             }
         }
-        // Checked before it takes its name or goes into the join: the source's streams,
-        // and the cut's length give or take the key frame it starts on.
-        const double seconds = mdlResultCheck::pieceSeconds(t.start, t.length, sourceProbe.seconds);
-        plannedSeconds += seconds;
+        // Checked before it takes its name or goes into the join.
         reason = mdlResultCheck::judge(sizeOf(here(piece)) > 0, here(piece), [&] {
-            return mdlResultCheck::checkMedia(here(piece),
-                                              mdlResultCheck::sameKindsAs(sourceProbe, seconds, sourceProbe.keyInterval + 1.0));
+            return mdlResultCheck::checkMedia(here(piece), mdlResultCheck::piecesOf(sourceProbe, {{r.start, r.end}}));
         });
         return sizeOf(here(piece)) > 0 && reason.isEmpty();
     }
@@ -126,8 +121,10 @@ struct Job {
     // The joined file: the pieces one after the other.
     bool joinedGood()
     {
-        const mdlResultCheck::Expect expect = mdlResultCheck::sameKindsAs(
-            sourceProbe, plannedSeconds, count() * sourceProbe.keyInterval + 1.0);
+        std::vector<std::pair<double, double>> ranges;
+        for (const RangeSource::Range& r : src.ranges)
+            ranges.emplace_back(r.start, r.end);
+        const mdlResultCheck::Expect expect = mdlResultCheck::piecesOf(sourceProbe, ranges);
         reason = mdlResultCheck::judge(true, target, [&] { return mdlResultCheck::checkMedia(target, expect); });
         return reason.isEmpty();
     }
@@ -301,7 +298,7 @@ SaveEnd saveMarkedRanges(ToolHost& host, QWidget* player, int mode, const RangeS
     host.closeRunFn(target);
     QFile::remove(target);
     if (!QFileInfo::exists(target)) {
-        Job job{host, mode, type, ext, src, target, total, started, sourceProbe, false, QString(), 0};
+        Job job{host, mode, type, ext, src, target, total, started, sourceProbe, false, QString()};
         made = job.run();
         ran = true;
         reason = job.reason;

@@ -237,8 +237,7 @@ SplitEnd cmdMediaSplit(ToolHost& host, QWidget* workspace, const SplitRequest& r
     setCountLine(count, 1);
     mdlTools::dealMyResource(host, editMode(type), true);
 
-    // Each piece is checked before any takes its name: the source's streams, and the cut's
-    // length give or take the key frame it starts on.
+    // Each piece is checked before any takes its name.
     const mdlResultCheck::Probe sourceProbe = mdlResultCheck::probe(source);
     bool made = true;
     QString reason;
@@ -247,11 +246,8 @@ SplitEnd cmdMediaSplit(ToolHost& host, QWidget* workspace, const SplitRequest& r
         setCountLine(count, i + 1);
         made = cutOne(type, i, pieces[i], source, ext, reencodeAsked, reencode, started);
         const QString pieceFile = QDir::current().absoluteFilePath(pieceName(i, ext));
-        const CutTimes t = cutTimes(pieces[i].start, pieces[i].end);
         reason = mdlResultCheck::judge(made, pieceFile, [&] {
-            return mdlResultCheck::checkMedia(
-                pieceFile, mdlResultCheck::sameKindsAs(sourceProbe, mdlResultCheck::pieceSeconds(t.start, t.length, sourceProbe.seconds),
-                                                       sourceProbe.keyInterval + 1.0));
+            return mdlResultCheck::checkMedia(pieceFile, mdlResultCheck::piecesOf(sourceProbe, {{pieces[i].start, pieces[i].end}}));
         });
         made = made && reason.isEmpty();
     }
