@@ -5,6 +5,7 @@
 #include "tools/ToolHost.h"
 #include "tools/frmBuzy.h"
 #include "tools/mdlGetCmdOutput.h"
+#include "tools/mdlResultCheck.h"
 #include "tools/mdlTools.h"
 #include "tools/mdlToolJob.h"
 #include "ui/MsgBox.h"
@@ -212,20 +213,27 @@ EncodeEnd cmdMediaEncode(ToolHost& host, QWidget* workspace, const EncodeRequest
         form->setLabel(buzyLabel(encodeWord, 1, 1));
     mdlTools::dealMyResource(host, QStringLiteral("Encode"), true);
 
+    // The result plays as long as the source, with its sound, and with its picture unless
+    // the page makes music of it.
+    const mdlResultCheck::Probe sourceProbe = mdlResultCheck::probe(source);
+    mdlResultCheck::Expect expect = mdlResultCheck::sameKindsAs(sourceProbe, sourceProbe.seconds, 1.0);
+    expect.video = expect.video && request.settings.page < 2;
+    QString reason;
     host.closeRunFn(target);
     QFile::remove(target);
     if (!QFileInfo::exists(target)) {
         mdlGetCmdOutput::runCmdWait(encodeCmd(mdlTools::pathFfmpeg, source, target, request.settings));
         if (encodeNeedsMetadata(target) && mdlToolJob::sizeOf(target) > 0)
             mdlGetCmdOutput::runCmdWait(flvmdiQuoted(mdlTools::pathFlvmdi, target));
+        reason = mdlResultCheck::judge(true, target, [&] { return mdlResultCheck::checkMedia(target, expect); });
         const qint64 size = mdlToolJob::sizeOf(target);
-        if (size > 0) {
+        if (size > 0 && reason.isEmpty()) {
             const bool broke = mdlTools::buzySateShow(host, false, workspace);
             mdlTools::dealMyResource(host, QStringLiteral("notCapMCI"), false);
             mdlTools::doneAfterSave(host, target, false, mdlToolJob::secondsSince(started), broke);
             return EncodeEnd::Done;
         }
-        if (size == 0)
+        if (size >= 0)
             QFile::remove(target);
     }
 
@@ -233,7 +241,7 @@ EncodeEnd cmdMediaEncode(ToolHost& host, QWidget* workspace, const EncodeRequest
     mdlTools::dealMyResource(host, QStringLiteral("notCapMCI"), false);
     const bool broke = mdlTools::buzySateShow(host, false, workspace);
     if (!broke)
-        ui::msgBox(failureMessage(), ui::OkOnly, ui::errorTitle, workspace);
+        ui::msgBox(mdlResultCheck::withReason(failureMessage(), reason), ui::OkOnly, ui::errorTitle, workspace);
     return EncodeEnd::Failed;
 }
 

@@ -4,6 +4,7 @@
 #include "tools/ToolHost.h"
 #include "tools/frmBuzy.h"
 #include "tools/mdlGetCmdOutput.h"
+#include "tools/mdlResultCheck.h"
 #include "tools/mdlToolCmds.h"
 #include "tools/mdlTools.h"
 #include "tools/mdlToolJob.h"
@@ -47,7 +48,8 @@ bool runTools(int type, const QString& source, const QString& ext, const QString
         return sizeOf(target) > 0;
     default:
         runCmdWait(fixCopy(mdlTools::pathMencoder, source, target, false));
-        if (sizeOf(target) == 0) {
+        // An empty file on a full disk is no sign of sound that cannot be copied.
+        if (sizeOf(target) == 0 && !mdlResultCheck::diskFull(QDir::currentPath(), 0)) {
             // The sound could not be copied into the new container.
             const int answer = ui::msgBox(reencodeQuestion(), ui::OkCancel);
             started.restart();
@@ -129,25 +131,30 @@ FixEnd cmdMediaFix(ToolHost& host, QWidget* workspace, const QString& sourceText
         form->setLabel(mdlToolCmds::buzyLabel(fixWord, 1, 1));
     mdlTools::dealMyResource(host, mdlToolCmds::fixMode(type), true);
 
+    // A copy of the container keeps every stream and the length of the source.
+    const mdlResultCheck::Probe sourceProbe = mdlResultCheck::probe(source);
     bool made = false;
     host.closeRunFn(target);
     QFile::remove(target);
     if (!QFileInfo::exists(target))
         made = runTools(type, source, ext, target, started);
+    const QString reason = mdlResultCheck::judge(made, target, [&] {
+        return mdlResultCheck::checkMedia(target, mdlResultCheck::sameKindsAs(sourceProbe, sourceProbe.seconds, 1.0));
+    });
 
     clearTemporaries({source, target});
 
     const qint64 size = sizeOf(target);
-    if (made && size > 0) {
+    if (made && size > 0 && reason.isEmpty()) {
         const bool broke = mdlTools::buzySateShow(host, false, workspace);
         mdlTools::dealMyResource(host, QStringLiteral("notCapMCI"), false);
         // A run broken off can leave a file cut short: the report says so.
         mdlTools::doneAfterSave(host, target, false, secondsSince(started), broke);
         return FixEnd::Done;
     }
-    // An empty target is this job's; a non-empty one here is a file that could not be
-    // deleted before the runs, and stays.
-    if (size == 0)
+    // An empty or faulty target is this job's; a non-empty one that the runs did not make
+    // is a file that could not be deleted before them, and stays.
+    if (size == 0 || made)
         QFile::remove(target);
 
     QCoreApplication::processEvents();
@@ -155,7 +162,7 @@ FixEnd cmdMediaFix(ToolHost& host, QWidget* workspace, const QString& sourceText
     mdlTools::dealMyResource(host, QStringLiteral("notCapMCI"), false);
     const bool broke = mdlTools::buzySateShow(host, false, workspace);
     if (!broke)
-        ui::msgBox(failureMessage(), ui::OkOnly, ui::errorTitle, workspace);
+        ui::msgBox(mdlResultCheck::withReason(failureMessage(), reason), ui::OkOnly, ui::errorTitle, workspace);
     return FixEnd::Failed;
 }
 

@@ -6,7 +6,9 @@
 #include <QProcess>
 #include <QTimer>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -16,6 +18,15 @@ namespace {
 
 bool g_break = false;
 qint64 g_pid = 0;
+bool g_noSpace = false;
+
+// How a run says that its disk is full: the C library's text for ENOSPC (ffmpeg and the
+// front-ends print it as it stands), in English and in the locale the tools run in.
+bool saysNoSpace(const QByteArray& output)
+{
+    static const QByteArray local = QByteArray(std::strerror(ENOSPC));
+    return output.contains("No space left on device") || (!local.isEmpty() && output.contains(local));
+}
 
 // The loop of the run under way, so that the break button can wake it at once.
 QPointer<QEventLoop> g_waitLoop;
@@ -104,9 +115,14 @@ QString getCmdOutput(const QString& cmdLine)
         QCoreApplication::processEvents();
     }
     g_break = false;
+    if (saysNoSpace(collected))
+        g_noSpace = true;
     return QString::fromLocal8Bit(collected);
 }
 
 void runCmdWait(const QString& cmdLine) { (void)getCmdOutput(cmdLine); }
+
+bool noSpaceReported() { return g_noSpace; }
+void clearNoSpace() { g_noSpace = false; }
 
 } // namespace mdlGetCmdOutput

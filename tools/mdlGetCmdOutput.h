@@ -19,6 +19,11 @@ QString getCmdOutput(const QString& cmdLine);
 // getCmdOutput without the text: how every tool run is made.
 void runCmdWait(const QString& cmdLine);
 
+// Whether a run since clearNoSpace said that its disk was full (ENOSPC). Every job clears
+// it as it shows the progress window.
+bool noSpaceReported();
+void clearNoSpace();
+
 // The break flag: set by the break button, read by the wait, cleared after each run.
 void requestBreak();
 bool breakRequested();

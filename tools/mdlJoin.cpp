@@ -4,6 +4,7 @@
 #include "tools/ToolHost.h"
 #include "tools/frmBuzy.h"
 #include "tools/mdlGetCmdOutput.h"
+#include "tools/mdlResultCheck.h"
 #include "tools/mdlToolCmds.h"
 #include "tools/mdlTools.h"
 #include "tools/mdlToolJob.h"
@@ -57,7 +58,8 @@ bool runTools(int type, const QString& list, const QString& ext, const QString& 
     }
     default:
         runCmdWait(joinFilesInto(mdlTools::pathMencoder, target, list, false));
-        if (sizeOf(target) == 0) {
+        // An empty file on a full disk is no sign of sound that cannot be copied.
+        if (sizeOf(target) == 0 && !mdlResultCheck::diskFull(QDir::currentPath(), 0)) {
             // The sound could not be copied into the new container.
             const int answer = ui::msgBox(reencodeQuestion(), ui::OkCancel);
             started.restart();
@@ -123,6 +125,16 @@ JoinEnd cmdMediaJoin(ToolHost& host, QWidget* workspace, const QStringList& item
         ui::msgBox(refusedMessage(), ui::OkOnly, ui::noticeTitle, workspace);
         return JoinEnd::Refused;
     }
+    // Files whose pictures or sound differ join into a file that plays wrong or stops:
+    // said before anything runs, with the item that differs.
+    QString mismatch;
+    refused = mdlResultCheck::firstMismatch(items, &mismatch);
+    if (refused >= 0) {
+        if (refusedItem)
+            *refusedItem = refused;
+        ui::msgBox(mismatch, ui::OkOnly, ui::noticeTitle, workspace);
+        return JoinEnd::Refused;
+    }
 
     const QString& first = items.first();
     const QString ext = mdlToolCmds::lowerExt(first);
@@ -166,25 +178,39 @@ JoinEnd cmdMediaJoin(ToolHost& host, QWidget* workspace, const QStringList& item
         form->setLabel(mdlToolCmds::buzyLabel(joinWord, 1, 1));
     mdlTools::dealMyResource(host, mdlToolCmds::editMode(type), true);
 
+    // The result holds the streams of the items and their lengths one after the other.
+    mdlResultCheck::Expect expect;
+    expect.seconds = 0;
+    for (const QString& item : items) {
+        const mdlResultCheck::Probe p = mdlResultCheck::probe(item);
+        expect.video = expect.video || p.hasVideo;
+        expect.audio = expect.audio || p.hasAudio;
+        expect.seconds += p.seconds;
+    }
+    // Each seam may lose or gain a frame or a sound packet.
+    expect.tolerance = 1.0 + 0.25 * static_cast<double>(items.size() - 1);
+
     bool made = false;
     host.closeRunFn(target);
     QFile::remove(target);
     if (!QFileInfo::exists(target))
         made = runTools(type, list, ext, target, started);
+    const QString reason
+        = mdlResultCheck::judge(made, target, [&] { return mdlResultCheck::checkMedia(target, expect); });
 
     clearTemporaries(items + QStringList{target});
 
     const qint64 size = sizeOf(target);
-    if (made && size > 0) {
+    if (made && size > 0 && reason.isEmpty()) {
         const bool broke = mdlTools::buzySateShow(host, false, workspace);
         mdlTools::dealMyResource(host, QStringLiteral("notCapMCI"), false);
         // A run broken off can leave a file cut short: the report says so.
         mdlTools::doneAfterSave(host, target, false, secondsSince(started), broke);
         return JoinEnd::Done;
     }
-    // An empty target is this job's; a non-empty one here is a file that could not be
-    // deleted before the runs, and stays.
-    if (size == 0)
+    // An empty or faulty target is this job's; a non-empty one that the runs did not make
+    // is a file that could not be deleted before them, and stays.
+    if (size == 0 || made)
         QFile::remove(target);
 
     QCoreApplication::processEvents();
@@ -192,7 +218,7 @@ JoinEnd cmdMediaJoin(ToolHost& host, QWidget* workspace, const QStringList& item
     mdlTools::dealMyResource(host, QStringLiteral("notCapMCI"), false);
     const bool broke = mdlTools::buzySateShow(host, false, workspace);
     if (!broke)
-        ui::msgBox(failureMessage(), ui::OkOnly, ui::errorTitle, workspace);
+        ui::msgBox(mdlResultCheck::withReason(failureMessage(), reason), ui::OkOnly, ui::errorTitle, workspace);
     return JoinEnd::Failed;
 }
 

@@ -4,6 +4,7 @@
 #include "tools/ToolHost.h"
 #include "tools/frmBuzy.h"
 #include "tools/mdlGetCmdOutput.h"
+#include "tools/mdlResultCheck.h"
 #include "tools/mdlToolCmds.h"
 #include "tools/mdlTools.h"
 #include "tools/mdlToolJob.h"
@@ -58,7 +59,9 @@ struct Job {
     QString target; // crop: the chosen file; split: the first numbered file
     int total;      // the runs the count line counts
     QElapsedTimer& started;
+    const mdlResultCheck::Probe& sourceProbe;
     bool reencode = false;
+    QString reason; // what was wrong with a piece or the joined file
 
     int count() const { return static_cast<int>(src.ranges.size()); }
     bool split() const { return mode == modeSplit; }
@@ -95,8 +98,9 @@ struct Job {
             QFile::rename(here(fixed), here(piece));
             if (type == 1 && (split() || count() == 1) && sizeOf(here(piece)) > 0)
                 runCmdWait(flvmdiBare(mdlTools::pathFlvmdi, piece));
-        } else if (sizeOf(here(piece)) == 0) {
-            // The sound could not be copied into a piece of this type.
+        } else if (sizeOf(here(piece)) == 0 && !mdlResultCheck::diskFull(QDir::currentPath(), 0)) {
+            // The sound could not be copied into a piece of this type (an empty piece on a
+            // full disk is no sign of that).
             bool go = reencode;
             if (!go) {
                 go = ui::msgBox(reencodeQuestion(mode), ui::OkCancel) == ui::Ok;
@@ -107,7 +111,22 @@ struct Job {
                 runCmdWait(cutPiece(mdlTools::pathMencoder, t, piece, src.file, true));
             }
         }
-        return sizeOf(here(piece)) > 0;
+        // Checked before it takes its name or goes into the join.
+        reason = mdlResultCheck::judge(sizeOf(here(piece)) > 0, here(piece), [&] {
+            return mdlResultCheck::checkMedia(here(piece), mdlResultCheck::piecesOf(sourceProbe, {{r.start, r.end}}));
+        });
+        return sizeOf(here(piece)) > 0 && reason.isEmpty();
+    }
+
+    // The joined file: the pieces one after the other.
+    bool joinedGood()
+    {
+        std::vector<std::pair<double, double>> ranges;
+        for (const RangeSource::Range& r : src.ranges)
+            ranges.emplace_back(r.start, r.end);
+        const mdlResultCheck::Expect expect = mdlResultCheck::piecesOf(sourceProbe, ranges);
+        reason = mdlResultCheck::judge(true, target, [&] { return mdlResultCheck::checkMedia(target, expect); });
+        return reason.isEmpty();
     }
 
     // All runs; true when the output was made.
@@ -143,16 +162,16 @@ struct Job {
             if (sizeOf(here(fixJoinName(ext))) <= 0)
                 return false;
             runCmdWait(flvmdiBare(mdlTools::pathFlvmdi, fixJoinName(ext)));
-            return renameOver(here(fixJoinName(ext)), target);
+            return renameOver(here(fixJoinName(ext)), target) && joinedGood();
         case 2:
             runCmdWait(joinPieces(mdlTools::pathMencoder, ext, pieces));
             clearMatching(piecePattern, {src.file, target});
             runCmdWait(remuxJoinedInto(mdlTools::pathFfmpeg, ext, target));
             QFile::remove(here(joinName(ext)));
-            return true;
+            return joinedGood();
         default:
             runCmdWait(joinPiecesInto(mdlTools::pathMencoder, target, pieces));
-            return true;
+            return joinedGood();
         }
     }
 };
@@ -272,12 +291,20 @@ SaveEnd saveMarkedRanges(ToolHost& host, QWidget* player, int mode, const RangeS
         form->setLabel(mdlToolCmds::buzyLabel(wordOf(mode), total, 1));
     mdlTools::dealMyResource(host, mdlToolCmds::editMode(type), true);
 
+    const mdlResultCheck::Probe sourceProbe = mdlResultCheck::probe(source);
     bool made = false;
+    bool ran = false;
+    QString reason;
     host.closeRunFn(target);
     QFile::remove(target);
     if (!QFileInfo::exists(target)) {
-        Job job{host, mode, type, ext, src, target, total, started};
+        Job job{host, mode, type, ext, src, target, total, started, sourceProbe, false, QString()};
         made = job.run();
+        ran = true;
+        reason = job.reason;
+        // A join or re-mux that left nothing: a full disk is still named.
+        if (!made && reason.isEmpty())
+            reason = mdlResultCheck::judge(false, target, [] { return QString(); });
     }
 
     clearTemporaries({source, target});
@@ -289,9 +316,9 @@ SaveEnd saveMarkedRanges(ToolHost& host, QWidget* player, int mode, const RangeS
         mdlTools::doneAfterSave(host, target, false, secondsSince(started), broke);
         return SaveEnd::Done;
     }
-    // An empty output is this job's; a non-empty one here is a file that could not be
-    // deleted before the runs, and stays.
-    if (size == 0)
+    // An empty or faulty output is this job's; a non-empty one that was there before the
+    // runs is a file that could not be deleted, and stays.
+    if (size == 0 || (ran && !split))
         QFile::remove(target);
 
     QCoreApplication::processEvents();
@@ -299,7 +326,7 @@ SaveEnd saveMarkedRanges(ToolHost& host, QWidget* player, int mode, const RangeS
     mdlTools::dealMyResource(host, QStringLiteral("notCapMCI"), false);
     const bool broke = mdlTools::buzySateShow(host, false, player);
     if (!broke)
-        ui::msgBox(failureMessage(), ui::OkOnly, ui::errorTitle, player);
+        ui::msgBox(mdlResultCheck::withReason(failureMessage(), reason), ui::OkOnly, ui::errorTitle, player);
     return SaveEnd::Failed;
 }
 

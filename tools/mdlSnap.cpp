@@ -5,6 +5,7 @@
 #include "tools/ToolHost.h"
 #include "tools/frmBuzy.h"
 #include "tools/mdlGetCmdOutput.h"
+#include "tools/mdlResultCheck.h"
 #include "tools/mdlToolCmds.h"
 #include "tools/mdlTools.h"
 #include "tools/mdlToolJob.h"
@@ -35,15 +36,24 @@ void setCountLine(qint64 total, qint64 current)
 
 QStringList snapTemporaries() { return {QStringLiteral("~tmpS*.*")}; }
 
-// One run for moment i, its picture renamed to to. False when FFmpeg left no picture or
-// the picture could not take its name.
-bool takeOne(ToolHost& host, const QString& source, double moment, const QString& fmt, const QString& to, bool single)
+// One run for moment i, its picture renamed to to. False when FFmpeg left no picture, a
+// picture that does not open (reason says why) or one that could not take its name.
+bool takeOne(ToolHost& host, const QString& source, double moment, const QString& fmt, const QString& to, bool single,
+             QString& reason)
 {
     const QString picture = QDir::current().absoluteFilePath(mdlToolCmds::snapshotTempName(fmt));
     QFile::remove(picture);
     mdlGetCmdOutput::runCmdWait(mdlToolCmds::snapshotCmd(mdlTools::pathFfmpeg, source, moment, fmt));
-    if (!QFileInfo::exists(picture))
+    const bool made = sizeOf(picture) > 0;
+    reason = mdlResultCheck::judge(made, picture, [&] { return mdlResultCheck::checkPicture(picture); });
+    // An empty picture on a disk with room: said as such.
+    if (!made && reason.isEmpty() && QFileInfo::exists(picture))
+        reason = mdlResultCheck::checkPicture(picture);
+    if (!made || !reason.isEmpty()) {
+        // Never saved under the picture's name.
+        QFile::remove(picture);
         return false;
+    }
     if (sameFile(picture, to)) // a target that carries FFmpeg's own name
         return true;
     if (single)
@@ -127,10 +137,11 @@ SnapEnd cmdMediaSnap(ToolHost& host, QWidget* workspace, const SnapRequest& requ
 
     const QDir here = QDir::current();
     bool made = true;
+    QString reason;
     for (qint64 i = 0; i < plan.count && made; ++i) {
         setCountLine(plan.count, i + 1);
         const QString to = single ? target : here.absoluteFilePath(snapshotName(static_cast<int>(i), fmt));
-        made = takeOne(host, source, snapshotMoment(plan, i), fmt, to, single);
+        made = takeOne(host, source, snapshotMoment(plan, i), fmt, to, single, reason);
     }
 
     clearMatching(snapTemporaries(), {source, target});
@@ -146,7 +157,7 @@ SnapEnd cmdMediaSnap(ToolHost& host, QWidget* workspace, const SnapRequest& requ
     mdlTools::dealMyResource(host, QStringLiteral("notCapMCI"), false);
     const bool broke = mdlTools::buzySateShow(host, false, workspace);
     if (!broke)
-        ui::msgBox(failureMessage(), ui::OkOnly, ui::errorTitle, workspace);
+        ui::msgBox(mdlResultCheck::withReason(failureMessage(), reason), ui::OkOnly, ui::errorTitle, workspace);
     return SnapEnd::Failed;
 }
 

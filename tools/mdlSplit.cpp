@@ -7,6 +7,7 @@
 #include "tools/ToolHost.h"
 #include "tools/frmBuzy.h"
 #include "tools/mdlGetCmdOutput.h"
+#include "tools/mdlResultCheck.h"
 #include "tools/mdlToolCmds.h"
 #include "tools/mdlTools.h"
 #include "tools/mdlToolJob.h"
@@ -85,6 +86,9 @@ bool cutOne(int type, int i, const mdlToolCmds::Piece& p, const QString& source,
         if (sizeOf(pieceFile) == 0) {
             // The sound could not be copied into the piece: asked once a job, and every
             // later piece that comes out empty is re-encoded on that answer.
+            // An empty piece on a full disk is no sign of sound that cannot be copied.
+            if (mdlResultCheck::diskFull(here.path(), 0))
+                return false;
             if (!reencodeAsked) {
                 reencodeAsked = true;
                 reencode = ui::msgBox(reencodeQuestion(), ui::OkCancel) == ui::Ok;
@@ -233,11 +237,19 @@ SplitEnd cmdMediaSplit(ToolHost& host, QWidget* workspace, const SplitRequest& r
     setCountLine(count, 1);
     mdlTools::dealMyResource(host, editMode(type), true);
 
+    // Each piece is checked before any takes its name.
+    const mdlResultCheck::Probe sourceProbe = mdlResultCheck::probe(source);
     bool made = true;
+    QString reason;
     bool reencodeAsked = false, reencode = false;
     for (int i = 0; i < count && made; ++i) {
         setCountLine(count, i + 1);
         made = cutOne(type, i, pieces[i], source, ext, reencodeAsked, reencode, started);
+        const QString pieceFile = QDir::current().absoluteFilePath(pieceName(i, ext));
+        reason = mdlResultCheck::judge(made, pieceFile, [&] {
+            return mdlResultCheck::checkMedia(pieceFile, mdlResultCheck::piecesOf(sourceProbe, {{pieces[i].start, pieces[i].end}}));
+        });
+        made = made && reason.isEmpty();
     }
     if (made)
         made = renamePieces(host, count, ext, target);
@@ -260,7 +272,7 @@ SplitEnd cmdMediaSplit(ToolHost& host, QWidget* workspace, const SplitRequest& r
     mdlTools::dealMyResource(host, QStringLiteral("notCapMCI"), false);
     const bool broke = mdlTools::buzySateShow(host, false, workspace);
     if (!broke)
-        ui::msgBox(failureMessage(), ui::OkOnly, ui::errorTitle, workspace);
+        ui::msgBox(mdlResultCheck::withReason(failureMessage(), reason), ui::OkOnly, ui::errorTitle, workspace);
     return SplitEnd::Failed;
 }
 

@@ -112,6 +112,7 @@ bool buzySateShow(ToolHost& host, bool isShow, QWidget* objFrm)
     QWidget* workspace = host.workspaceWindow();
     bool broke = false;
     if (isShow) {
+        mdlGetCmdOutput::clearNoSpace();
         g_hiddenMark = 0;
         if (objFrm == player && workspace && workspace->isVisible()) {
             workspace->hide();

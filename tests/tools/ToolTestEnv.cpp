@@ -1,6 +1,7 @@
 #include "ToolTestEnv.h"
 
 #include "common/TestMedia.h"
+#include "app/mdlZorvoFLV.h"
 #include "tools/mdlTools.h"
 
 #include <QFile>
@@ -23,6 +24,27 @@ TestHost::TestHost()
 {
     player->setGeometry(100, 120, 520, 400);
     workspace->setGeometry(700, 80, 300, 500);
+}
+
+void JobTest::SetUp()
+{
+    before_ = QDir::currentPath();
+    mdlZorvoFLV::moreEditableTypes = mdlZorvoFLV::moreEditableList;
+    host_.toBrowser = true;
+    saveFolder_ = out_.path();
+}
+
+void JobTest::TearDown()
+{
+    mdlZorvoFLV::moreEditableTypes.clear();
+    QDir::setCurrent(before_);
+}
+
+QString JobTest::source(const testmedia::Clip& clip, const QString& name)
+{
+    const QString file = src_.file(name);
+    EXPECT_TRUE(QFile::copy(testmedia::path(clip), file));
+    return file;
 }
 
 QList<Packet> packets(const QString& file, const char* stream)
@@ -147,26 +169,37 @@ QStringList entries(const QString& folder)
     return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
 }
 
-HangingFfmpeg::HangingFfmpeg(const QByteArray& before)
+StandInFfmpeg::StandInFfmpeg(const QByteArray& body)
     : oldPath_(qgetenv("PATH")), oldTmp_(qgetenv("TMPDIR"))
 {
-    QFile f(bin_.filePath(QStringLiteral("ffmpeg")));
-    if (f.open(QIODevice::WriteOnly)) {
-        f.write("#!/bin/sh\n" + before + "echo $$ > '" + QFile::encodeName(pidFile()) + "'\nexec sleep 600\n");
-        f.close();
-        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
+    if (!body.isEmpty())
+        write(body);
     qputenv("PATH", QFile::encodeName(bin_.path()) + ":" + oldPath_);
     qputenv("TMPDIR", QFile::encodeName(tmp_.path()));
 }
 
-HangingFfmpeg::~HangingFfmpeg()
+void StandInFfmpeg::write(const QByteArray& body)
+{
+    QFile f(bin_.filePath(QStringLiteral("ffmpeg")));
+    if (f.open(QIODevice::WriteOnly)) {
+        f.write("#!/bin/sh\n" + body);
+        f.close();
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+}
+
+StandInFfmpeg::~StandInFfmpeg()
 {
     qputenv("PATH", oldPath_);
     if (oldTmp_.isEmpty())
         qunsetenv("TMPDIR");
     else
         qputenv("TMPDIR", oldTmp_);
+}
+
+HangingFfmpeg::HangingFfmpeg(const QByteArray& before)
+{
+    write(before + "echo $$ > '" + QFile::encodeName(pidFile()) + "'\nexec sleep 600\n");
 }
 
 } // namespace tooltest

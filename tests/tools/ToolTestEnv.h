@@ -2,6 +2,7 @@
 // What the tool tests share: a runtime folder of their own (so that parallel tests do not
 // meet in one tool store), the build's program folder, and a stand-in for the two
 // windows.
+#include "common/TestMedia.h"
 #include "tools/ToolHost.h"
 
 #include <QByteArray>
@@ -10,6 +11,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QWidget>
+#include <gtest/gtest.h>
 #include <memory>
 #include <ostream>
 
@@ -28,19 +30,28 @@ private:
     QTemporaryDir dir_;
 };
 
-// An ffmpeg that never ends, first on the PATH (and a TMPDIR of its own) while this lives,
-// for the tests that break a run off. It writes its process id to pidFile() when it starts;
-// before, if given, is shell script run ahead of that.
-class HangingFfmpeg {
+// An ffmpeg of the test's own, first on the PATH (and a TMPDIR of its own) while this
+// lives; body is the shell script it runs.
+class StandInFfmpeg {
 public:
-    explicit HangingFfmpeg(const QByteArray& before = {});
-    ~HangingFfmpeg();
-    QString pidFile() const { return bin_.filePath(QStringLiteral("pid")); }
+    explicit StandInFfmpeg(const QByteArray& body = {});
+    ~StandInFfmpeg();
     QString tmpPath() const { return tmp_.path(); }
 
-private:
+protected:
+    void write(const QByteArray& body);
     QTemporaryDir bin_, tmp_;
+
+private:
     QByteArray oldPath_, oldTmp_;
+};
+
+// An ffmpeg that never ends, for the tests that break a run off. It writes its process id
+// to pidFile() when it starts; before, if given, is shell script run ahead of that.
+class HangingFfmpeg : public StandInFfmpeg {
+public:
+    explicit HangingFfmpeg(const QByteArray& before = {});
+    QString pidFile() const { return bin_.filePath(QStringLiteral("pid")); }
 };
 
 struct TestHost : ToolHost {
@@ -58,6 +69,22 @@ struct TestHost : ToolHost {
     QStringList closed;
     QStringList browsed;
     bool toBrowser = false;
+};
+
+// A job test: a source and an output folder of its own, the editable types widened (AVI
+// among them), the closing report's OK sent to the test's file browser, and the current
+// folder given back at the end.
+class JobTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // A copy of a clip in the source folder, under a name of the test's choice.
+    QString source(const testmedia::Clip& clip, const QString& name);
+
+    TestHost host_;
+    testmedia::TempDir src_, out_;
+    QString saveFolder_;
+    QString before_;
 };
 
 // One packet of a stream as ffprobe lists it.

@@ -39,28 +39,8 @@ namespace {
 
 tooltest::PrivateRuntime g_runtime;
 
-class Fix : public ::testing::Test {
+class Fix : public tooltest::JobTest {
 protected:
-    void SetUp() override
-    {
-        before_ = QDir::currentPath();
-        mdlZorvoFLV::moreEditableTypes = mdlZorvoFLV::moreEditableList;
-        host_.toBrowser = true; // the closing report's OK goes to the (test) file browser
-        saveFolder_ = out_.path();
-    }
-    void TearDown() override
-    {
-        mdlZorvoFLV::moreEditableTypes.clear();
-        QDir::setCurrent(before_);
-    }
-
-    // A copy of a clip in the source folder, under a name of the test's choice.
-    QString source(const Clip& clip, const QString& name)
-    {
-        const QString file = src_.file(name);
-        EXPECT_TRUE(QFile::copy(path(clip), file));
-        return file;
-    }
     FixEnd run(const QString& sourceText) { return mdlFix::cmdMediaFix(host_, host_.workspace.get(), sourceText, saveFolder_); }
 
     // Nothing of the job is left: no progress window, no tool files, only the expected
@@ -73,11 +53,6 @@ protected:
         EXPECT_FALSE(QFileInfo::exists(mdlTools::pathFlvmdi));
         EXPECT_EQ(entries(out_.path()), expectedOut);
     }
-
-    tooltest::TestHost host_;
-    TempDir src_, out_;
-    QString saveFolder_;
-    QString before_;
 };
 
 } // namespace
@@ -158,7 +133,9 @@ TEST_F(Fix, MpgRemuxedAndDatAndAviCopied)
 }
 
 // H.264 and AAC into an MPEG target: the copy leaves the file empty and the question
-// comes. Cancel ends in the failure message with nothing left; OK re-encodes the sound.
+// comes. Cancel ends in the failure message with nothing left; OK re-encodes the sound,
+// but MPEG-PS keeps no H.264 picture that can be found again, and the check says so. A
+// picture that MPEG-PS holds (MPEG-1) comes through with the sound re-encoded.
 TEST_F(Fix, SoundThatMustBeReencodedAsksFirst)
 {
     const QString file = source(H264AacMp4, QStringLiteral("clip.mp4"));
@@ -187,8 +164,22 @@ TEST_F(Fix, SoundThatMustBeReencodedAsksFirst)
                 labelDuringQuestion = frmBuzy::instance()->lblBuzy->text();
             return ui::Answer{ui::Ok, {}, {}, 0};
         });
-        EXPECT_EQ(run(file), FixEnd::Done);
+        EXPECT_EQ(run(file), FixEnd::Failed);
         EXPECT_EQ(labelDuringQuestion, QStringLiteral("Zorvo.FLV\r\n\r\n正在进行“修复”多媒体档案\r\n\r\n共有 1 个程序，正处理第 1 个"));
+        EXPECT_EQ(ui::shownBoxes().back().text, mdlFix::failureMessage() + QStringLiteral("\r\n检查结果：新档案里没有视讯（画面）"));
+        expectClean({});
+    }
+    {
+        const QString mpeg1 = src_.file(QStringLiteral("mpeg1.mp4"));
+        ASSERT_EQ(QProcess::execute(ffmpeg(), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), file,
+                                               QStringLiteral("-c:v"), QStringLiteral("mpeg1video"), QStringLiteral("-c:a"),
+                                               QStringLiteral("copy"), mpeg1}),
+                  0);
+        ui::ScriptedAnswers answers;
+        answers.thenFile(target).then(ui::Ok);
+        EXPECT_EQ(run(mpeg1), FixEnd::Done);
+        EXPECT_EQ(answers.texts()[1], mdlFix::reencodeQuestion());
+        EXPECT_EQ(countVideoFrames(target), H264AacMp4.frames);
         EXPECT_EQ(tooltest::streamEntry(target, "a", "codec_name"), QStringLiteral("mp3"));
         EXPECT_NEAR(tooltest::measuredBitRate(target, "a"), 64000, 64000 * 0.15);
         EXPECT_NEAR(durationOf(target), H264AacMp4.seconds, 0.3);

@@ -40,28 +40,8 @@ const QString sameText = QStringLiteral("你所指定的另存新档（目标档
 const QString failureText = QStringLiteral("出现错误，无法成功处理档案\r\n\r\n可能是档案格式不支援进一步的合并\r\n"
                                            "或者，该档案被正被其他程式所执行");
 
-class Join : public ::testing::Test {
+class Join : public tooltest::JobTest {
 protected:
-    void SetUp() override
-    {
-        before_ = QDir::currentPath();
-        mdlZorvoFLV::moreEditableTypes = mdlZorvoFLV::moreEditableList;
-        host_.toBrowser = true; // the closing report's OK goes to the (test) file browser
-        saveFolder_ = out_.path();
-    }
-    void TearDown() override
-    {
-        mdlZorvoFLV::moreEditableTypes.clear();
-        QDir::setCurrent(before_);
-    }
-
-    // Copies of clips in the source folder, under names of the test's choice.
-    QString source(const Clip& clip, const QString& name)
-    {
-        const QString file = src_.file(name);
-        EXPECT_TRUE(QFile::copy(path(clip), file));
-        return file;
-    }
     QStringList sources(const Clip& clip, const QStringList& names)
     {
         QStringList files;
@@ -102,11 +82,6 @@ protected:
         });
         timer.start();
     }
-
-    tooltest::TestHost host_;
-    TempDir src_, out_;
-    QString saveFolder_;
-    QString before_;
 };
 
 } // namespace
