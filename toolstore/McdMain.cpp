@@ -74,33 +74,54 @@ QList<mcd::Packet> videoPackets(const QString& ffprobe, const QString& file, con
     return packets;
 }
 
+// Seconds a tick of the stream's timestamps; 0 when it has no such stream.
+double timeBase(const QString& ffprobe, const QString& file, const QString& stream)
+{
+    const QByteArray out = ffrun::capture(ffprobe, {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"), stream,
+                                                    QStringLiteral("-show_entries"), QStringLiteral("stream=time_base"),
+                                                    QStringLiteral("-of"), QStringLiteral("default=nw=1:nk=1"), file});
+    const QList<QByteArray> parts = out.trimmed().split('\n').value(0).split('/');
+    const double num = parts.value(0).toDouble(), den = parts.value(1).toDouble();
+    return num > 0 && den > 0 ? num / den : 0;
+}
+
 // Where a copy cut begins and ends. A copy has to begin on a key frame: the one at or
-// before the start, and the end stays where it was asked for. ffmpeg seeks on input to
-// that key frame (or the one before it) and reads from there only.
+// before the start; it ends with the last picture before the end asked for. ffmpeg seeks
+// on input to that key frame (or the one before it) and reads from there only.
 bool planCut(const QString& ffprobe, const mcd::Command& cmd, mcd::Run& run)
 {
     const double start = cmd.start > 0 ? cmd.start : 0;
-    auto place = [&](const mcd::KeyFrame& k, bool seekOnInput, double inputSeek) {
+    auto place = [&](const mcd::KeyFrame& k, bool seekOnInput, double inputSeek, const QList<mcd::Packet>& listed) {
         run.fileTimes = true;
         if (seekOnInput)
             run.inputSeek = inputSeek;
+        // -ss keeps the packets decoded from the key frame on. A key frame at the very start
+        // takes none; the times then count from the time 0.
         const double from = k.dts - 0.0005;
-        double length = start + cmd.length - k.offset + 0.0005;
-        // A key frame at the very start takes no -ss; the length then counts from the time 0,
-        // not from the key frame.
+        const double zero = from > 0 ? from : 0;
         if (from > 0)
             run.seek = from;
-        else
-            length += from;
-        if (cmd.length >= 0)
-            run.length = std::max(0.001, length);
+        // The sound begins with the key frame's picture, not with its decoding time, which
+        // reordered pictures put earlier.
+        if (k.pts - zero > 0.001)
+            run.audioFrom = k.pts - 0.0005 - zero;
+        if (cmd.length >= 0) {
+            const double end = k.pts - k.offset + start + cmd.length; // a timestamp of the file
+            run.length = std::max(0.001, end - 0.0005 - zero);
+            // The pictures end with the last one shown before the end: -t goes by the
+            // decoding time, which a decoder delay or reordered pictures put earlier.
+            const std::optional<double> last = mcd::lastPacketToKeep(listed, k, end);
+            if (last)
+                run.videoUntil = *last + 0.0005 - zero;
+        }
     };
 
-    const flvscan::Lookup flv = flvscan::keyFramesAround(run.input, start);
+    const flvscan::Lookup flv = flvscan::keyFramesAround(run.input, start, cmd.length >= 0 ? start + cmd.length : -1);
     if (flv.ok) {
         const mcd::KeyFrame k = mcd::keyFrameAtOrBefore(flv.keys, start, flv.firstPts);
         // An index that names the wrong places would put ffmpeg past the key frame.
-        place(k, flv.index != flvscan::Index::Invalid, flv.seekTime(k.dts));
+        run.audioTick = run.videoTick = 0.001; // FLV counts in milliseconds
+        place(k, flv.index != flvscan::Index::Invalid, flv.seekTime(k.dts), flv.pictures);
         return true;
     }
     const QList<mcd::Packet> first = ffprobe.isEmpty() ? QList<mcd::Packet>()
@@ -110,7 +131,9 @@ bool planCut(const QString& ffprobe, const mcd::Command& cmd, mcd::Run& run)
         for (const mcd::Packet& p : first)
             firstPts = std::min(firstPts, p.pts);
         const double at = firstPts + start;
-        const QString end = QLatin1Char('%') + QString::number(at + 2, 'f', 6);
+        // To a little past the end too: which packets the piece keeps depends on them.
+        const double until = at + std::max(0.0, cmd.length) + 2;
+        const QString end = QLatin1Char('%') + QString::number(until, 'f', 6);
         // A window before the point, wider when it holds no key frame early enough, and at
         // last everything from the start.
         for (double window : {10.0, 60.0, -1.0}) {
@@ -123,7 +146,9 @@ bool planCut(const QString& ffprobe, const mcd::Command& cmd, mcd::Run& run)
                 continue; // nothing listed (or ffprobe gave up): never guess the start
             const mcd::KeyFrame k = mcd::keyFrameAtOrBefore(around, start, firstPts);
             if (k.offset <= start + 0.0005 || window < 0) {
-                place(k, true, k.dts);
+                run.videoTick = timeBase(ffprobe, run.input, QStringLiteral("v:0"));
+                run.audioTick = timeBase(ffprobe, run.input, QStringLiteral("a:0"));
+                place(k, true, k.dts, around);
                 return true;
             }
         }
