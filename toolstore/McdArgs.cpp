@@ -174,7 +174,7 @@ QStringList ffmpegArgs(const Command& cmd, const Run& run)
     auto drop = [&a](const char* stream, const char* test, double seconds, double tick) {
         a << QLatin1String(stream) << QStringLiteral("noise=drop=%1\\,%2)").arg(QLatin1String(test)).arg(seconds / tick, 0, 'f', 3);
     };
-    if (run.audioFrom && run.audioTick > 0 && !run.videoOnly)
+    if (run.audioFrom && run.audioTick > 0 && !run.videoOnly && !cmd.reencodeAudio)
         drop("-bsf:a", "lt(pts", *run.audioFrom, run.audioTick);
     if (run.videoUntil && run.videoTick > 0)
         drop("-bsf:v", "gt(dts", *run.videoUntil, run.videoTick);

@@ -74,15 +74,27 @@ QList<mcd::Packet> videoPackets(const QString& ffprobe, const QString& file, con
     return packets;
 }
 
-// Seconds a tick of the stream's timestamps; 0 when it has no such stream.
-double timeBase(const QString& ffprobe, const QString& file, const QString& stream)
+// Seconds a tick of the timestamps of the first picture and the first sound stream, into
+// the run; 0 for a kind of stream the file does not have.
+void timeBases(const QString& ffprobe, const QString& file, mcd::Run& run)
 {
-    const QByteArray out = ffrun::capture(ffprobe, {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"), stream,
-                                                    QStringLiteral("-show_entries"), QStringLiteral("stream=time_base"),
-                                                    QStringLiteral("-of"), QStringLiteral("default=nw=1:nk=1"), file});
-    const QList<QByteArray> parts = out.trimmed().split('\n').value(0).split('/');
-    const double num = parts.value(0).toDouble(), den = parts.value(1).toDouble();
-    return num > 0 && den > 0 ? num / den : 0;
+    const QByteArray out = ffrun::capture(ffprobe, {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
+                                                    QStringLiteral("stream=codec_type,time_base"), QStringLiteral("-of"),
+                                                    QStringLiteral("csv=p=0"), file});
+    bool video = false, audio = false;
+    for (const QByteArray& line : out.split('\n')) {
+        const QList<QByteArray> fields = line.trimmed().split(',');
+        const QList<QByteArray> ratio = fields.value(1).split('/');
+        const double num = ratio.value(0).toDouble(), den = ratio.value(1).toDouble();
+        const double tick = num > 0 && den > 0 ? num / den : 0;
+        if (fields.first() == "video" && !video) {
+            run.videoTick = tick;
+            video = true;
+        } else if (fields.first() == "audio" && !audio) {
+            run.audioTick = tick;
+            audio = true;
+        }
+    }
 }
 
 // Where a copy cut begins and ends. A copy has to begin on a key frame: the one at or
@@ -146,8 +158,7 @@ bool planCut(const QString& ffprobe, const mcd::Command& cmd, mcd::Run& run)
                 continue; // nothing listed (or ffprobe gave up): never guess the start
             const mcd::KeyFrame k = mcd::keyFrameAtOrBefore(around, start, firstPts);
             if (k.offset <= start + 0.0005 || window < 0) {
-                run.videoTick = timeBase(ffprobe, run.input, QStringLiteral("v:0"));
-                run.audioTick = timeBase(ffprobe, run.input, QStringLiteral("a:0"));
+                timeBases(ffprobe, run.input, run);
                 place(k, true, k.dts, around);
                 return true;
             }
