@@ -3,7 +3,6 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <cmath>
 
 namespace mcd {
 
@@ -126,15 +125,10 @@ KeyFrame keyFrameAtOrBefore(const QList<Packet>& videoPackets, double start, dou
     return haveBefore ? before : after;
 }
 
-std::optional<double> lastPacketToKeep(const QList<Packet>& decodeOrder, const KeyFrame& k, double endPts)
+std::optional<double> lastPacketToKeep(const QList<Packet>& decodeOrder, double endPts)
 {
-    qsizetype i = 0;
-    while (i < decodeOrder.size()
-           && !(decodeOrder[i].key && std::abs(decodeOrder[i].pts - k.pts) < 0.0005))
-        ++i;
     std::optional<double> last;
-    for (; i < decodeOrder.size(); ++i) {
-        const Packet& p = decodeOrder[i];
+    for (const Packet& p : decodeOrder) {
         // Decoding times only grow and no picture is shown before it is decoded: nothing
         // from here on is shown before the end.
         if (p.dts >= endPts - 0.0005)

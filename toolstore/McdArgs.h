@@ -45,11 +45,11 @@ struct Packet {
 // when none is early enough; start itself when there are no key frames.
 KeyFrame keyFrameAtOrBefore(const QList<Packet>& videoPackets, double start, double firstPts);
 
-// The decoding time of the last video packet a copy from the key frame k keeps so that
-// every picture shown before endPts is in it: with reordered pictures the last of them can
-// come after a later one in the file, so a cut at a decoding time near the end leaves some
-// out or takes too many. None when the list does not reach past endPts.
-std::optional<double> lastPacketToKeep(const QList<Packet>& decodeOrder, const KeyFrame& k, double endPts);
+// The decoding time of the last video packet a copy keeps so that every picture shown
+// before endPts is in it: with reordered pictures the last of them can come after a later
+// one in the file, so a cut at a decoding time near the end leaves some out or takes too
+// many. The packets may begin anywhere before the end; none when they do not reach past it.
+std::optional<double> lastPacketToKeep(const QList<Packet>& decodeOrder, double endPts);
 
 // Everything ffmpeg needs for one run.
 struct Run {

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -103,7 +104,9 @@ void timeBases(const QString& ffprobe, const QString& file, mcd::Run& run)
 bool planCut(const QString& ffprobe, const mcd::Command& cmd, mcd::Run& run)
 {
     const double start = cmd.start > 0 ? cmd.start : 0;
-    auto place = [&](const mcd::KeyFrame& k, bool seekOnInput, double inputSeek, const QList<mcd::Packet>& listed) {
+    // listed: video packets in file order from before the end to past it, when known.
+    auto place = [&](const mcd::KeyFrame& k, bool seekOnInput, double inputSeek,
+                     const std::function<QList<mcd::Packet>(double end)>& listed) {
         run.fileTimes = true;
         if (seekOnInput)
             run.inputSeek = inputSeek;
@@ -122,7 +125,7 @@ bool planCut(const QString& ffprobe, const mcd::Command& cmd, mcd::Run& run)
             run.length = std::max(0.001, end - 0.0005 - zero);
             // The pictures end with the last one shown before the end: -t goes by the
             // decoding time, which a decoder delay or reordered pictures put earlier.
-            const std::optional<double> last = mcd::lastPacketToKeep(listed, k, end);
+            const std::optional<double> last = mcd::lastPacketToKeep(listed(end), end);
             if (last)
                 run.videoUntil = *last + 0.0005 - zero;
         }
@@ -133,7 +136,7 @@ bool planCut(const QString& ffprobe, const mcd::Command& cmd, mcd::Run& run)
         const mcd::KeyFrame k = mcd::keyFrameAtOrBefore(flv.keys, start, flv.firstPts);
         // An index that names the wrong places would put ffmpeg past the key frame.
         run.audioTick = run.videoTick = 0.001; // FLV counts in milliseconds
-        place(k, flv.index != flvscan::Index::Invalid, flv.seekTime(k.dts), flv.pictures);
+        place(k, flv.index != flvscan::Index::Invalid, flv.seekTime(k.dts), [&](double) { return flv.pictures; });
         return true;
     }
     const QList<mcd::Packet> first = ffprobe.isEmpty() ? QList<mcd::Packet>()
@@ -143,9 +146,7 @@ bool planCut(const QString& ffprobe, const mcd::Command& cmd, mcd::Run& run)
         for (const mcd::Packet& p : first)
             firstPts = std::min(firstPts, p.pts);
         const double at = firstPts + start;
-        // To a little past the end too: which packets the piece keeps depends on them.
-        const double until = at + std::max(0.0, cmd.length) + 2;
-        const QString end = QLatin1Char('%') + QString::number(until, 'f', 6);
+        const QString end = QLatin1Char('%') + QString::number(at + 2, 'f', 6);
         // A window before the point, wider when it holds no key frame early enough, and at
         // last everything from the start.
         for (double window : {10.0, 60.0, -1.0}) {
@@ -159,7 +160,12 @@ bool planCut(const QString& ffprobe, const mcd::Command& cmd, mcd::Run& run)
             const mcd::KeyFrame k = mcd::keyFrameAtOrBefore(around, start, firstPts);
             if (k.offset <= start + 0.0005 || window < 0) {
                 timeBases(ffprobe, run.input, run);
-                place(k, true, k.dts, around);
+                // Which packets the piece ends with depends on those just before its end and
+                // just after; only they are read.
+                place(k, true, k.dts, [&](double until) {
+                    const QString from = QString::number(std::max(k.dts, until - 10), 'f', 6);
+                    return videoPackets(ffprobe, run.input, from + QLatin1Char('%') + QString::number(until + 2, 'f', 6));
+                });
                 return true;
             }
         }

@@ -173,13 +173,12 @@ TEST(McdArgs, LastPacketKeepsEveryPictureShownBeforeTheEnd)
     const int shown[] = {0, 3, 1, 2, 6, 4, 5, 9, 7, 8};
     for (int i = 0; i < 10; ++i)
         packets.append({1.0 + shown[i] * 0.04, 0.92 + i * 0.04, i == 0});
-    const mcd::KeyFrame k{1.0, 0.92, 1.0};
     // To 1.20: picture 4 comes after picture 6, both kept; pictures 7 to 9 are not.
-    EXPECT_NEAR(*mcd::lastPacketToKeep(packets, k, 1.20), 0.92 + 5 * 0.04, 1e-9);
+    EXPECT_NEAR(*mcd::lastPacketToKeep(packets, 1.20), 0.92 + 5 * 0.04, 1e-9);
     // To 1.16: pictures 0 to 3, the first group's B-frames last; the P of picture 6 is not.
-    EXPECT_NEAR(*mcd::lastPacketToKeep(packets, k, 1.16), 0.92 + 3 * 0.04, 1e-9);
+    EXPECT_NEAR(*mcd::lastPacketToKeep(packets, 1.16), 0.92 + 3 * 0.04, 1e-9);
     // Packets that do not reach past the end tell nothing.
-    EXPECT_FALSE(mcd::lastPacketToKeep(packets, k, 1.60).has_value());
+    EXPECT_FALSE(mcd::lastPacketToKeep(packets, 1.60).has_value());
 }
 
 TEST(McdArgs, FfmpegArgumentsForCutReencodeAndJoin)
