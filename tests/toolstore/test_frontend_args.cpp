@@ -166,21 +166,6 @@ TEST(McdArgs, KeyFrameAtOrBeforeCountsOnThePictureClock)
     EXPECT_DOUBLE_EQ(k.offset, 7.0);
 }
 
-// Reordered pictures: a key frame, then P before the two B-frames shown ahead of it.
-TEST(McdArgs, LastPacketKeepsEveryPictureShownBeforeTheEnd)
-{
-    QList<mcd::Packet> packets; // decoding order; shown 0, 3, 1, 2, 6, 4, 5, 9, 7, 8 (x 0.04 s)
-    const int shown[] = {0, 3, 1, 2, 6, 4, 5, 9, 7, 8};
-    for (int i = 0; i < 10; ++i)
-        packets.append({1.0 + shown[i] * 0.04, 0.92 + i * 0.04, i == 0});
-    // To 1.20: picture 4 comes after picture 6, both kept; pictures 7 to 9 are not.
-    EXPECT_NEAR(*mcd::lastPacketToKeep(packets, 1.20), 0.92 + 5 * 0.04, 1e-9);
-    // To 1.16: pictures 0 to 3, the first group's B-frames last; the P of picture 6 is not.
-    EXPECT_NEAR(*mcd::lastPacketToKeep(packets, 1.16), 0.92 + 3 * 0.04, 1e-9);
-    // Packets that do not reach past the end tell nothing.
-    EXPECT_FALSE(mcd::lastPacketToKeep(packets, 1.60).has_value());
-}
-
 TEST(McdArgs, FfmpegArgumentsForCutReencodeAndJoin)
 {
     mcd::Command c = mcd::parseCommand(words("-mc 1 -ovc copy -oac mp3lame -lameopts br=64 -o x.avi y.avi"));

@@ -182,79 +182,47 @@ TEST(FrontEnds, MencoderFrontEndCutsFromTheKeyFrameWithOrWithoutAnIndex)
     }
 }
 
-namespace {
-
-// One number a line from ffprobe's csv output of one entry.
-QList<double> column(const QString& file, const QStringList& args)
-{
-    QList<double> out;
-    for (const QString& line : testmedia::probe(file, args + QStringList{"-of", "csv=p=0"}).split(QLatin1Char('\n'))) {
-        bool ok = false;
-        const double v = line.section(QLatin1Char(','), 0, 0).toDouble(&ok);
-        if (ok)
-            out.append(v);
-    }
-    return out;
-}
-
-} // namespace
-
 // Sound and picture of a copied piece begin together and end where the mark does, also
 // where pictures are reordered (B-frames: the key frame is decoded before it is shown).
-// From 1.5 s for 2 s: the piece runs from the key frame at or before 1.5 s to 3.5 s.
+// From 1.5 s for 2 s: from the key frame at 1 s (1.04 s in the AVI) to 3.5 s.
 TEST(FrontEnds, MencoderFrontEndCutsSoundAndPictureTogether)
 {
     testmedia::TempDir dir;
-    const QString mcd = testmedia::binDir() + QStringLiteral("/zorvo_mcd");
-    QStringList sources;
-    for (const testmedia::Clip& c : {testmedia::Flv1Mp3, testmedia::H264AacFlv, testmedia::H264AacMp4,
-                                     testmedia::Mpeg1Mp2, testmedia::Mpeg4Mp3Avi})
+    QStringList sources{dir.file(QStringLiteral("hevc.mp4"))};
+    QProcess::execute(QStringLiteral("ffmpeg"), {"-v", "error", "-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=4",
+                                                 "-f", "lavfi", "-i", "sine=duration=4", "-c:v", "libx265", "-x265-params",
+                                                 "keyint=25:bframes=3:log-level=error", "-c:a", "aac", sources.first()});
+    EXPECT_TRUE(QFileInfo::exists(sources.first())) << "the installed ffmpeg makes no HEVC";
+    for (const testmedia::Clip& c : {testmedia::Flv1Mp3, testmedia::H264AacFlv, testmedia::H264AacMp4, testmedia::Mpeg1Mp2,
+                                     testmedia::Mpeg4Mp3Avi})
         sources << testmedia::path(c);
-    QProcess encoders;
-    encoders.start(QStringLiteral("ffmpeg"), {QStringLiteral("-hide_banner"), QStringLiteral("-encoders")});
-    encoders.waitForFinished();
-    if (encoders.readAllStandardOutput().contains("libx265")) {
-        sources << dir.file(QStringLiteral("hevc.mp4"));
-        ASSERT_EQ(QProcess::execute(QStringLiteral("ffmpeg"),
-                                    {"-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=4",
-                                     "-f", "lavfi", "-i", "sine=sample_rate=44100:duration=4", "-c:v", "libx265",
-                                     "-x265-params", "keyint=25:min-keyint=25:bframes=3:log-level=error", "-tag:v", "hvc1",
-                                     "-c:a", "aac", sources.last()}),
-                  0);
-    } else {
-        ADD_FAILURE() << "the installed ffmpeg has no libx265: the HEVC source is not checked";
-    }
-    constexpr double frame = 0.04;
+    auto times = [](const QString& file, const char* stream, const char* entry) {
+        QList<double> out;
+        for (const QString& line : testmedia::probe(file, {"-select_streams", stream, "-show_entries", entry, "-of", "csv=p=0"})
+                                       .split(QLatin1Char('\n'))) {
+            bool ok = false; // a picture may have no time
+            const double t = line.section(QLatin1Char(','), 0, 0).toDouble(&ok);
+            if (ok)
+                out.append(t);
+        }
+        return out;
+    };
     for (const QString& source : sources) {
         SCOPED_TRACE(source.toStdString());
-        // The key frame the piece must start on, on the picture's clock.
-        const QList<double> shown = column(source, {"-select_streams", "v:0", "-show_entries", "packet=pts_time"});
-        const QString keys = testmedia::probe(source, {"-select_streams", "v:0", "-show_entries", "packet=pts_time,flags",
-                                                       "-of", "csv=p=0"});
-        ASSERT_FALSE(shown.isEmpty());
-        const double firstPts = *std::min_element(shown.begin(), shown.end());
-        double key = 0;
-        for (const QString& line : keys.split(QLatin1Char('\n')))
-            if (line.section(QLatin1Char(','), 1).startsWith(QLatin1Char('K'))
-                && line.section(QLatin1Char(','), 0, 0).toDouble() - firstPts <= 1.5005)
-                key = std::max(key, line.section(QLatin1Char(','), 0, 0).toDouble() - firstPts);
-        const double asked = 3.5 - key;
-
         const QString piece = dir.file(QStringLiteral("piece.") + QFileInfo(source).suffix());
-        ASSERT_EQ(runProgram(mcd, {"-mc", "1", "-ovc", "copy", "-oac", "copy", "-ss", "1.5", "-endpos", "2", "-o", piece, source},
+        ASSERT_EQ(runProgram(testmedia::binDir() + QStringLiteral("/zorvo_mcd"),
+                             {"-mc", "1", "-ovc", "copy", "-oac", "copy", "-ss", "1.5", "-endpos", "2", "-o", piece, source},
                              QProcessEnvironment::systemEnvironment()),
                   0);
-        // Pictures as they are shown (decoded), and the sound's packets.
-        const QList<double> pictures = column(piece, {"-select_streams", "v:0", "-show_entries", "frame=best_effort_timestamp_time"});
-        const QList<double> sound = column(piece, {"-select_streams", "a:0", "-show_entries", "packet=pts_time"});
-        ASSERT_FALSE(pictures.isEmpty());
-        ASSERT_FALSE(sound.isEmpty());
-        const double firstPicture = *std::min_element(pictures.begin(), pictures.end());
-        const double lastPicture = *std::max_element(pictures.begin(), pictures.end());
-        EXPECT_LE(std::abs(sound.first() - firstPicture), frame) << sound.first() << " vs " << firstPicture;
-        EXPECT_NEAR(lastPicture + frame - firstPicture, asked, frame + 0.001);
-        EXPECT_NEAR(sound.last() - firstPicture, asked, 2 * frame);
-        EXPECT_NEAR(pictures.size(), asked / frame, 1.01);
+        // The pictures as shown (decoded), the sound's packets.
+        const QList<double> shown = times(piece, "v:0", "frame=best_effort_timestamp_time");
+        const QList<double> sound = times(piece, "a:0", "packet=pts_time");
+        ASSERT_FALSE(shown.isEmpty() || sound.isEmpty());
+        const double first = *std::min_element(shown.begin(), shown.end());
+        EXPECT_NEAR(sound.first(), first, 0.04);
+        EXPECT_NEAR(*std::max_element(shown.begin(), shown.end()) + 0.04 - first, 2.5, 0.041);
+        EXPECT_NEAR(sound.last() - first, 2.5, 0.08);
+        EXPECT_NEAR(shown.size(), 62.5, 1);
         QFile::remove(piece);
     }
 }
