@@ -132,7 +132,7 @@ double Lookup::seekTime(double keyDts) const
     return keyDts + std::max(0.0, std::min(reorder, nextKey - keyDts - 0.002));
 }
 
-Lookup keyFramesAround(const QString& file, double clock)
+Lookup keyFramesAround(const QString& file, double clock, double endClock)
 {
     Lookup out;
     QFile f(file);
@@ -164,6 +164,7 @@ Lookup keyFramesAround(const QString& file, double clock)
     if (!havePicture)
         return out;
     const double target = out.firstPts + clock;
+    const double stop = out.firstPts + std::max(clock, endClock);
 
     // Where to begin: the index entry at or before the point, by the time of the key frame
     // its position names (the stated times are often whole seconds, or wrong).
@@ -195,8 +196,9 @@ Lookup keyFramesAround(const QString& file, double clock)
     }
 
     qsizetype next = 0; // the next index entry the walk reaches
+    bool pastPoint = false; // the key frames after this one are not wanted
     for (qint64 pos = from; readTag(f, pos, fileSize, t); pos = t.next) {
-        if (out.index == Index::Valid) {
+        if (out.index == Index::Valid && !pastPoint) {
             while (next < index.size() && index[next].pos < pos)
                 ++next;
             if (next < index.size() && index[next].pos == pos) {
@@ -208,10 +210,12 @@ Lookup keyFramesAround(const QString& file, double clock)
         }
         if (t.type != 9 || !t.frame)
             continue;
-        if (t.key)
+        if (t.key && !pastPoint)
             out.keys.append({t.pts, t.dts, true});
-        // Past the point by more than any reordering: nothing earlier follows.
-        if (t.dts > target + 1.0 && !out.keys.isEmpty())
+        pastPoint = pastPoint || (t.dts > target + 1.0 && !out.keys.isEmpty());
+        out.pictures.append({t.pts, t.dts, t.key});
+        // Past the end by more than any reordering: nothing earlier follows.
+        if (t.dts > stop + 1.0 && !out.keys.isEmpty())
             break;
     }
     out.entries = index;

@@ -28,6 +28,8 @@ struct Lookup {
     bool ok = false;        // the file is an FLV with pictures and the walk reached the point
     double firstPts = 0;    // presentation time of the first picture, seconds
     QList<mcd::Packet> keys; // key frames from a little before the point to a little after it
+    // Every picture from where the walk began to a little past endClock, in file order.
+    QList<mcd::Packet> pictures;
     Index index = Index::None;
     QList<IndexEntry> entries; // the index; realDts filled for the entries the walk passed
 
@@ -37,9 +39,10 @@ struct Lookup {
     double seekTime(double keyDts) const;
 };
 
-// The key frames around `clock` seconds on the picture's clock (from the first picture).
+// The key frames around `clock` seconds on the picture's clock (from the first picture),
+// and the pictures up to a little past endClock when it is later.
 // With a valid index only the tags from the index entry before the point are read;
 // otherwise the tag headers from the start (16 bytes a tag).
-Lookup keyFramesAround(const QString& file, double clock);
+Lookup keyFramesAround(const QString& file, double clock, double endClock = -1);
 
 } // namespace flvscan

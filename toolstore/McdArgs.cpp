@@ -125,6 +125,20 @@ KeyFrame keyFrameAtOrBefore(const QList<Packet>& videoPackets, double start, dou
     return haveBefore ? before : after;
 }
 
+std::optional<double> lastPacketToKeep(const QList<Packet>& decodeOrder, double endPts)
+{
+    std::optional<double> last;
+    for (const Packet& p : decodeOrder) {
+        // Decoding times only grow and no picture is shown before it is decoded: nothing
+        // from here on is shown before the end.
+        if (p.dts >= endPts - 0.0005)
+            return last;
+        if (p.pts < endPts - 0.0005)
+            last = p.dts;
+    }
+    return std::nullopt;
+}
+
 QStringList ffmpegArgs(const Command& cmd, const Run& run)
 {
     QStringList a{QStringLiteral("-nostdin"), QStringLiteral("-hide_banner"), QStringLiteral("-nostats"),
@@ -149,6 +163,15 @@ QStringList ffmpegArgs(const Command& cmd, const Run& run)
           << QString::number(cmd.lameBitrate) + QLatin1Char('k');
     else
         a << QStringLiteral("-c:a") << QStringLiteral("copy");
+    // Packets are left out by their own times, the only way to give the sound and the
+    // pictures different bounds in one copy: -ss and -t go by the decoding time of either.
+    auto drop = [&a](const char* stream, const char* test, double seconds, double tick) {
+        a << QLatin1String(stream) << QStringLiteral("noise=drop=%1\\,%2)").arg(QLatin1String(test)).arg(seconds / tick, 0, 'f', 3);
+    };
+    if (run.audioFrom && run.audioTick > 0 && !run.videoOnly && !cmd.reencodeAudio)
+        drop("-bsf:a", "lt(pts", *run.audioFrom, run.audioTick);
+    if (run.videoUntil && run.videoTick > 0)
+        drop("-bsf:v", "gt(dts", *run.videoUntil, run.videoTick);
     // Subtitles and data tracks are not part of a cut or a join.
     a << QStringLiteral("-sn") << QStringLiteral("-dn");
     a << QStringLiteral("-f") << run.format << QStringLiteral("-progress") << QStringLiteral("pipe:1")

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace mcd {
 
 struct Command {
@@ -43,6 +45,12 @@ struct Packet {
 // when none is early enough; start itself when there are no key frames.
 KeyFrame keyFrameAtOrBefore(const QList<Packet>& videoPackets, double start, double firstPts);
 
+// The decoding time of the last video packet a copy keeps so that every picture shown
+// before endPts is in it: with reordered pictures the last of them can come after a later
+// one in the file, so a cut at a decoding time near the end leaves some out or takes too
+// many. The packets may begin anywhere before the end; none when they do not reach past it.
+std::optional<double> lastPacketToKeep(const QList<Packet>& decodeOrder, double endPts);
+
 // Everything ffmpeg needs for one run.
 struct Run {
     QString input;     // a file, or the concat list when concat is true
@@ -52,6 +60,13 @@ struct Run {
     double inputSeek = -1; // -ss before -i (a timestamp of the file); -1 for none
     double seek = -1;  // output-side -ss; -1 for none
     double length = -1; // -t; -1 for none
+    // Times on the output's clock (after -ss), for the copied packets: the sound's packets
+    // before audioFrom and the pictures' packets decoded after videoUntil are left out.
+    // They need the streams' time bases (seconds a tick), which the packets count in.
+    std::optional<double> audioFrom;
+    std::optional<double> videoUntil;
+    double audioTick = 0;
+    double videoTick = 0;
     bool videoOnly = false;
     QString output;
     QString format;    // -f

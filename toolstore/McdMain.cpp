@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -74,33 +75,68 @@ QList<mcd::Packet> videoPackets(const QString& ffprobe, const QString& file, con
     return packets;
 }
 
+// Seconds a tick of the timestamps of the first picture and the first sound stream, into
+// the run; 0 for a kind of stream the file does not have.
+void timeBases(const QString& ffprobe, const QString& file, mcd::Run& run)
+{
+    const QByteArray out = ffrun::capture(ffprobe, {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
+                                                    QStringLiteral("stream=codec_type,time_base"), QStringLiteral("-of"),
+                                                    QStringLiteral("csv=p=0"), file});
+    bool video = false, audio = false;
+    for (const QByteArray& line : out.split('\n')) {
+        const QList<QByteArray> fields = line.trimmed().split(',');
+        const QList<QByteArray> ratio = fields.value(1).split('/');
+        const double num = ratio.value(0).toDouble(), den = ratio.value(1).toDouble();
+        const double tick = num > 0 && den > 0 ? num / den : 0;
+        if (fields.first() == "video" && !video) {
+            run.videoTick = tick;
+            video = true;
+        } else if (fields.first() == "audio" && !audio) {
+            run.audioTick = tick;
+            audio = true;
+        }
+    }
+}
+
 // Where a copy cut begins and ends. A copy has to begin on a key frame: the one at or
-// before the start, and the end stays where it was asked for. ffmpeg seeks on input to
-// that key frame (or the one before it) and reads from there only.
+// before the start; it ends with the last picture before the end asked for. ffmpeg seeks
+// on input to that key frame (or the one before it) and reads from there only.
 bool planCut(const QString& ffprobe, const mcd::Command& cmd, mcd::Run& run)
 {
     const double start = cmd.start > 0 ? cmd.start : 0;
-    auto place = [&](const mcd::KeyFrame& k, bool seekOnInput, double inputSeek) {
+    // listed: video packets in file order from before the end to past it, when known.
+    auto place = [&](const mcd::KeyFrame& k, bool seekOnInput, double inputSeek,
+                     const std::function<QList<mcd::Packet>(double end)>& listed) {
         run.fileTimes = true;
         if (seekOnInput)
             run.inputSeek = inputSeek;
+        // -ss keeps the packets decoded from the key frame on. A key frame at the very start
+        // takes none; the times then count from the time 0.
         const double from = k.dts - 0.0005;
-        double length = start + cmd.length - k.offset + 0.0005;
-        // A key frame at the very start takes no -ss; the length then counts from the time 0,
-        // not from the key frame.
+        const double zero = from > 0 ? from : 0;
         if (from > 0)
             run.seek = from;
-        else
-            length += from;
-        if (cmd.length >= 0)
-            run.length = std::max(0.001, length);
+        // The sound begins with the key frame's picture, not with its decoding time, which
+        // reordered pictures put earlier.
+        if (k.pts - zero > 0.001)
+            run.audioFrom = k.pts - 0.0005 - zero;
+        if (cmd.length >= 0) {
+            const double end = k.pts - k.offset + start + cmd.length; // a timestamp of the file
+            run.length = std::max(0.001, end - 0.0005 - zero);
+            // The pictures end with the last one shown before the end: -t goes by the
+            // decoding time, which a decoder delay or reordered pictures put earlier.
+            const std::optional<double> last = mcd::lastPacketToKeep(listed(end), end);
+            if (last)
+                run.videoUntil = *last + 0.0005 - zero;
+        }
     };
 
-    const flvscan::Lookup flv = flvscan::keyFramesAround(run.input, start);
+    const flvscan::Lookup flv = flvscan::keyFramesAround(run.input, start, cmd.length >= 0 ? start + cmd.length : -1);
     if (flv.ok) {
         const mcd::KeyFrame k = mcd::keyFrameAtOrBefore(flv.keys, start, flv.firstPts);
         // An index that names the wrong places would put ffmpeg past the key frame.
-        place(k, flv.index != flvscan::Index::Invalid, flv.seekTime(k.dts));
+        run.audioTick = run.videoTick = 0.001; // FLV counts in milliseconds
+        place(k, flv.index != flvscan::Index::Invalid, flv.seekTime(k.dts), [&](double) { return flv.pictures; });
         return true;
     }
     const QList<mcd::Packet> first = ffprobe.isEmpty() ? QList<mcd::Packet>()
@@ -123,7 +159,13 @@ bool planCut(const QString& ffprobe, const mcd::Command& cmd, mcd::Run& run)
                 continue; // nothing listed (or ffprobe gave up): never guess the start
             const mcd::KeyFrame k = mcd::keyFrameAtOrBefore(around, start, firstPts);
             if (k.offset <= start + 0.0005 || window < 0) {
-                place(k, true, k.dts);
+                timeBases(ffprobe, run.input, run);
+                // Which packets the piece ends with depends on those just before its end and
+                // just after; only they are read.
+                place(k, true, k.dts, [&](double until) {
+                    const QString from = QString::number(std::max(k.dts, until - 10), 'f', 6);
+                    return videoPackets(ffprobe, run.input, from + QLatin1Char('%') + QString::number(until + 2, 'f', 6));
+                });
                 return true;
             }
         }

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
 
@@ -176,6 +178,51 @@ TEST(FrontEnds, MencoderFrontEndCutsFromTheKeyFrameWithOrWithoutAnIndex)
         const QString first = testmedia::probe(piece, {"-select_streams", "v:0", "-read_intervals", "%+#1", "-show_entries",
                                                        "packet=flags", "-of", "csv=p=0"});
         EXPECT_TRUE(first.startsWith(QLatin1Char('K'))) << first.toStdString();
+        QFile::remove(piece);
+    }
+}
+
+// Sound and picture of a copied piece begin together and end where the mark does, also
+// where pictures are reordered (B-frames: the key frame is decoded before it is shown).
+// From 1.5 s for 2 s: from the key frame at 1 s (1.04 s in the AVI) to 3.5 s.
+TEST(FrontEnds, MencoderFrontEndCutsSoundAndPictureTogether)
+{
+    testmedia::TempDir dir;
+    QStringList sources{dir.file(QStringLiteral("hevc.mp4"))};
+    QProcess::execute(QStringLiteral("ffmpeg"), {"-v", "error", "-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=4",
+                                                 "-f", "lavfi", "-i", "sine=duration=4", "-c:v", "libx265", "-x265-params",
+                                                 "keyint=25:bframes=3:log-level=error", "-c:a", "aac", sources.first()});
+    EXPECT_TRUE(QFileInfo::exists(sources.first())) << "the installed ffmpeg makes no HEVC";
+    for (const testmedia::Clip& c : {testmedia::Flv1Mp3, testmedia::H264AacFlv, testmedia::H264AacMp4, testmedia::Mpeg1Mp2,
+                                     testmedia::Mpeg4Mp3Avi})
+        sources << testmedia::path(c);
+    auto times = [](const QString& file, const char* stream, const char* entry) {
+        QList<double> out;
+        for (const QString& line : testmedia::probe(file, {"-select_streams", stream, "-show_entries", entry, "-of", "csv=p=0"})
+                                       .split(QLatin1Char('\n'))) {
+            bool ok = false; // a picture may have no time
+            const double t = line.section(QLatin1Char(','), 0, 0).toDouble(&ok);
+            if (ok)
+                out.append(t);
+        }
+        return out;
+    };
+    for (const QString& source : sources) {
+        SCOPED_TRACE(source.toStdString());
+        const QString piece = dir.file(QStringLiteral("piece.") + QFileInfo(source).suffix());
+        ASSERT_EQ(runProgram(testmedia::binDir() + QStringLiteral("/zorvo_mcd"),
+                             {"-mc", "1", "-ovc", "copy", "-oac", "copy", "-ss", "1.5", "-endpos", "2", "-o", piece, source},
+                             QProcessEnvironment::systemEnvironment()),
+                  0);
+        // The pictures as shown (decoded), the sound's packets.
+        const QList<double> shown = times(piece, "v:0", "frame=best_effort_timestamp_time");
+        const QList<double> sound = times(piece, "a:0", "packet=pts_time");
+        ASSERT_FALSE(shown.isEmpty() || sound.isEmpty());
+        const double first = *std::min_element(shown.begin(), shown.end());
+        EXPECT_NEAR(sound.first(), first, 0.04);
+        EXPECT_NEAR(*std::max_element(shown.begin(), shown.end()) + 0.04 - first, 2.5, 0.041);
+        EXPECT_NEAR(sound.last() - first, 2.5, 0.08);
+        EXPECT_NEAR(shown.size(), 62.5, 1);
         QFile::remove(piece);
     }
 }
