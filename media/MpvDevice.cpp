@@ -177,6 +177,9 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override
     {
+        // A picture put off at the open is rendered now, at the size it is shown.
+        if (device_ && device_->framePending_)
+            device_->renderPicture();
         QPainter p(this);
         const QImage& f = device_ ? device_->frame_ : QImage();
         if (f.isNull()) {
@@ -190,7 +193,7 @@ protected:
     }
     void resizeEvent(QResizeEvent*) override
     {
-        if (device_)
+        if (device_ && !device_->holdRender_)
             device_->renderFrame();
     }
 
@@ -214,7 +217,12 @@ namespace {
 
 void onRenderUpdate(void* ctx)
 {
-    QMetaObject::invokeMethod(static_cast<MpvDevice*>(ctx), "renderUpdate", Qt::QueuedConnection);
+    auto* d = static_cast<MpvDevice*>(ctx);
+    // A wait for libmpv in progress takes the frame at once instead of at the end of its
+    // slice (libmpv holds the next frame until this one is rendered).
+    if (mpv_handle* h = d->handle())
+        mpv_wakeup(h);
+    QMetaObject::invokeMethod(d, "renderUpdate", Qt::QueuedConnection);
 }
 } // namespace
 
@@ -453,6 +461,17 @@ void MpvDevice::renderFrame()
 {
     if (!rc_)
         return;
+    renderPicture();
+    if (view_)
+        view_->update();
+}
+
+void MpvDevice::renderPicture()
+{
+    if (!rc_)
+        return;
+    framePending_ = false;
+    ++renders_;
     // Rendered at the view's size in device pixels, but never above the video's own size
     // in either direction: a larger picture costs conversion work and shows nothing more;
     // the view scales it up when it paints.
@@ -476,8 +495,6 @@ void MpvDevice::renderFrame()
                                  {MPV_RENDER_PARAM_SW_POINTER, frame_.bits()},
                                  {MPV_RENDER_PARAM_INVALID, nullptr}};
     mpv_render_context_render(rc_, params);
-    if (view_)
-        view_->update();
 }
 
 int MpvDevice::load(const QString& target, double deadline)
@@ -585,10 +602,22 @@ int MpvDevice::openFile(const QString& path, QWidget* parent)
         natural_ = QSize(int(w), int(hh));
         dest_ = QRect(QPoint(0, 0), natural_);
         if (rc_) {
+            // The caller mostly puts the picture somewhere else at once: a first render at
+            // the natural size would be thrown away (a full-size conversion, 8 ms for 1080p
+            // here). It runs when the events do, or when the view paints, unless a put came
+            // first.
+            holdRender_ = true;
             view_ = new VideoView(parent, this);
             view_->setGeometry(dest_);
             view_->show();
-            renderFrame();
+            holdRender_ = false;
+            framePending_ = true;
+            QMetaObject::invokeMethod(
+                this, [this] {
+                    if (framePending_)
+                        renderFrame();
+                },
+                Qt::QueuedConnection);
         }
     }
     mode_ = Mode::Stopped;
@@ -925,9 +954,12 @@ int MpvDevice::put(const QRect& r)
         return MciErrNoWindow;
     dest_ = r;
     if (view_) {
+        // A new size renders in the view's resize event; render once, not twice.
+        const int before = renders_;
         view_->setGeometry(r);
         view_->show();
-        renderFrame();
+        if (renders_ == before)
+            renderFrame();
     }
     return MciOk;
 }

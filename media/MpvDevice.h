@@ -109,7 +109,9 @@ private:
     qint64 unitsOf(double seconds) const;
     double timePos() const;
     double restingTimePos();
+    // Renders the current frame for the view and has it repaint.
     void renderFrame();
+    void renderPicture();
     void destroy();
     static void onWakeup(void* ctx);
     bool setPaused(bool paused);
@@ -141,6 +143,9 @@ private:
     bool loadedAhead_ = false;
     int seeks_ = 0;
     int runs_ = 0;
+    int renders_ = 0;
+    bool holdRender_ = false;   // the view's resize event leaves the picture alone
+    bool framePending_ = false; // the open's first picture is not rendered yet
     bool abort_ = false;
     std::optional<double> restTime_; // where the last seek left the device at rest
     friend class VideoView;
