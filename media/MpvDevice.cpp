@@ -219,8 +219,9 @@ void onRenderUpdate(void* ctx)
 {
     auto* d = static_cast<MpvDevice*>(ctx);
     // A wait for libmpv in progress takes the frame at once instead of at the end of its
-    // slice (libmpv holds the next frame until this one is rendered).
-    if (mpv_handle* h = d->handle())
+    // slice (libmpv holds the next frame until this one is rendered). Only then: the wakeup
+    // also calls the event callback, a needless round trip per frame in normal playback.
+    if (mpv_handle* h = d->handle(); h && d->busy())
         mpv_wakeup(h);
     QMetaObject::invokeMethod(d, "renderUpdate", Qt::QueuedConnection);
 }
@@ -378,8 +379,12 @@ int MpvDevice::start(bool withVideo, const QString& path)
         if (!rc_ && !setText(h_, "vo", "null"))
             return MciErrCannotLoadDriver;
     }
-    if (rc_)
+    if (rc_) {
         mpv_render_context_set_update_callback(rc_, onRenderUpdate, this);
+        // A handle made ahead may hold a first frame already, waiting to be rendered: it
+        // was announced before there was a callback to hear it.
+        renderUpdate();
+    }
     mpv_set_wakeup_callback(h_, onWakeup, this);
     return MciOk;
 }

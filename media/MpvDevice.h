@@ -139,7 +139,7 @@ private:
     bool limits_ = false; // an end, a loop or an A-B loop is set
     std::optional<qint64> endTarget_;
     quint64 startTicket_ = 0; // a put-off start runs only while this is unchanged
-    int busy_ = 0;
+    std::atomic<int> busy_{0}; // read by libmpv's threads too
     bool loadedAhead_ = false;
     int seeks_ = 0;
     int runs_ = 0;
