@@ -77,6 +77,8 @@ public:
     // True while the device waits for libmpv (window events run meanwhile); the
     // interpreter answers only status queries and "close" for it then.
     bool busy() const { return busy_ > 0; }
+    // True while libmpv is held paused (also at rest after an open or a seek).
+    bool paused() const { return paused_; }
     // Ends the wait in progress with a failure (the alias was closed meanwhile).
     void abortWait() { abort_ = true; }
 
@@ -135,7 +137,7 @@ private:
     QSize natural_;
     QRect dest_;
     std::atomic<bool> wakePending_{true};
-    bool paused_ = true;  // mirrors the "pause" property, which only this class sets
+    std::atomic<bool> paused_{true}; // mirrors the "pause" property, which only this class sets
     bool limits_ = false; // an end, a loop or an A-B loop is set
     std::optional<qint64> endTarget_;
     quint64 startTicket_ = 0; // a put-off start runs only while this is unchanged
