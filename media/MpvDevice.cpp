@@ -177,6 +177,9 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override
     {
+        // A picture put off at the open is rendered now, at the size it is shown.
+        if (device_ && device_->framePending_)
+            device_->renderPicture();
         QPainter p(this);
         const QImage& f = device_ ? device_->frame_ : QImage();
         if (f.isNull()) {
@@ -190,7 +193,7 @@ protected:
     }
     void resizeEvent(QResizeEvent*) override
     {
-        if (device_)
+        if (device_ && !device_->holdRender_)
             device_->renderFrame();
     }
 
@@ -214,7 +217,14 @@ namespace {
 
 void onRenderUpdate(void* ctx)
 {
-    QMetaObject::invokeMethod(static_cast<MpvDevice*>(ctx), "renderUpdate", Qt::QueuedConnection);
+    auto* d = static_cast<MpvDevice*>(ctx);
+    // A wait for libmpv in progress takes the frame at once instead of at the end of its
+    // slice (libmpv holds the next frame until this one is rendered): an open or a seek at
+    // rest waits for that very frame. Not while playing: the wakeup also calls the event
+    // callback, a round trip per frame that costs about 5 % more CPU in playback.
+    if (mpv_handle* h = d->handle(); h && d->busy() && d->paused())
+        mpv_wakeup(h);
+    QMetaObject::invokeMethod(d, "renderUpdate", Qt::QueuedConnection);
 }
 } // namespace
 
@@ -370,8 +380,12 @@ int MpvDevice::start(bool withVideo, const QString& path)
         if (!rc_ && !setText(h_, "vo", "null"))
             return MciErrCannotLoadDriver;
     }
-    if (rc_)
+    if (rc_) {
         mpv_render_context_set_update_callback(rc_, onRenderUpdate, this);
+        // A handle made ahead may hold a first frame already, waiting to be rendered: it
+        // was announced before there was a callback to hear it.
+        renderUpdate();
+    }
     mpv_set_wakeup_callback(h_, onWakeup, this);
     return MciOk;
 }
@@ -453,6 +467,17 @@ void MpvDevice::renderFrame()
 {
     if (!rc_)
         return;
+    renderPicture();
+    if (view_)
+        view_->update();
+}
+
+void MpvDevice::renderPicture()
+{
+    if (!rc_)
+        return;
+    framePending_ = false;
+    ++renders_;
     // Rendered at the view's size in device pixels, but never above the video's own size
     // in either direction: a larger picture costs conversion work and shows nothing more;
     // the view scales it up when it paints.
@@ -476,8 +501,6 @@ void MpvDevice::renderFrame()
                                  {MPV_RENDER_PARAM_SW_POINTER, frame_.bits()},
                                  {MPV_RENDER_PARAM_INVALID, nullptr}};
     mpv_render_context_render(rc_, params);
-    if (view_)
-        view_->update();
 }
 
 int MpvDevice::load(const QString& target, double deadline)
@@ -585,10 +608,22 @@ int MpvDevice::openFile(const QString& path, QWidget* parent)
         natural_ = QSize(int(w), int(hh));
         dest_ = QRect(QPoint(0, 0), natural_);
         if (rc_) {
+            // The caller mostly puts the picture somewhere else at once: a first render at
+            // the natural size would be thrown away (a full-size conversion, 8 ms for 1080p
+            // here). It runs when the events do, or when the view paints, unless a put came
+            // first.
+            holdRender_ = true;
             view_ = new VideoView(parent, this);
             view_->setGeometry(dest_);
             view_->show();
-            renderFrame();
+            holdRender_ = false;
+            framePending_ = true;
+            QMetaObject::invokeMethod(
+                this, [this] {
+                    if (framePending_)
+                        renderFrame();
+                },
+                Qt::QueuedConnection);
         }
     }
     mode_ = Mode::Stopped;
@@ -925,9 +960,12 @@ int MpvDevice::put(const QRect& r)
         return MciErrNoWindow;
     dest_ = r;
     if (view_) {
+        // A new size renders in the view's resize event; render once, not twice.
+        const int before = renders_;
         view_->setGeometry(r);
         view_->show();
-        renderFrame();
+        if (renders_ == before)
+            renderFrame();
     }
     return MciOk;
 }

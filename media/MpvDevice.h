@@ -77,6 +77,8 @@ public:
     // True while the device waits for libmpv (window events run meanwhile); the
     // interpreter answers only status queries and "close" for it then.
     bool busy() const { return busy_ > 0; }
+    // True while libmpv is held paused (also at rest after an open or a seek).
+    bool paused() const { return paused_; }
     // Ends the wait in progress with a failure (the alias was closed meanwhile).
     void abortWait() { abort_ = true; }
 
@@ -109,7 +111,9 @@ private:
     qint64 unitsOf(double seconds) const;
     double timePos() const;
     double restingTimePos();
+    // Renders the current frame for the view and has it repaint.
     void renderFrame();
+    void renderPicture();
     void destroy();
     static void onWakeup(void* ctx);
     bool setPaused(bool paused);
@@ -133,14 +137,17 @@ private:
     QSize natural_;
     QRect dest_;
     std::atomic<bool> wakePending_{true};
-    bool paused_ = true;  // mirrors the "pause" property, which only this class sets
+    std::atomic<bool> paused_{true}; // mirrors the "pause" property, which only this class sets
     bool limits_ = false; // an end, a loop or an A-B loop is set
     std::optional<qint64> endTarget_;
     quint64 startTicket_ = 0; // a put-off start runs only while this is unchanged
-    int busy_ = 0;
+    std::atomic<int> busy_{0}; // read by libmpv's threads too
     bool loadedAhead_ = false;
     int seeks_ = 0;
     int runs_ = 0;
+    int renders_ = 0;
+    bool holdRender_ = false;   // the view's resize event leaves the picture alone
+    bool framePending_ = false; // the open's first picture is not rendered yet
     bool abort_ = false;
     std::optional<double> restTime_; // where the last seek left the device at rest
     friend class VideoView;

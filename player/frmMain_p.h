@@ -39,6 +39,10 @@
 
 namespace frmMainParts {
 
+// Start-up work that can wait (the capture device, the first start's help) runs this long
+// after a file began to play, so that it does not delay the first frame.
+constexpr int kAfterFirstFrameMs = 1000;
+
 constexpr int panelHeight = 69;
 constexpr int twipsPerPixel = 15;
 constexpr int buttonSize = 26;

@@ -65,7 +65,7 @@ void frmMain::newPlay(QString fn, QString rngMark)
     }
     // The capture device costs a tool-store run and a second libmpv start: it opens once
     // the file plays, not before its first frame.
-    QTimer::singleShot(1000, this, [this, fn] {
+    QTimer::singleShot(frmMainParts::kAfterFirstFrameMs, this, [this, fn] {
         if (!closing_)
             openCaptureDevice(fn);
     });

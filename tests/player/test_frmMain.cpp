@@ -495,6 +495,19 @@ TEST_F(PlayerWindow, TheFirstStartOpensTheHelpAndAnFlvErrorOffersTheCodecNote)
         EXPECT_EQ(opened.files, QStringList{program.file(ui::helpFileName)}) << "no settings yet";
         first.mnuEnd_Click(0);
     }
+    {
+        // With a file on the command line the help still opens, but only once it plays.
+        testmedia::TempDir freshSettings;
+        opened.files.clear();
+        frmMain withFile;
+        withFile.setSettingsFolder(freshSettings.path());
+        withFile.Form_Load(testmedia::path(testmedia::Flv1Mp3));
+        EXPECT_TRUE(opened.files.isEmpty()) << "not before the first frame";
+        EXPECT_TRUE(waitFor([&] { return !opened.files.isEmpty(); }));
+        EXPECT_EQ(withFile.mci().getStatus(), QStringLiteral("playing"));
+        EXPECT_EQ(opened.files, QStringList{program.file(ui::helpFileName)});
+        withFile.mnuEnd_Click(0);
+    }
     opened.files.clear();
     {
         frmMain second;
