@@ -252,9 +252,10 @@ void EncodePage::refreshPage(QLineEdit* changed)
         txtEncodeSrc->setToolTip(srcOk ? txtEncodeSrc->text().trimmed() : dropHint);
     else if (changed == txtEncodeTo)
         txtEncodeTo->setToolTip(toOk ? txtEncodeTo->text().trimmed() : dropHint);
-    const QString spec = srcOk ? txtEncodeSrc->text().trimmed() : QString();
-    if (spec != playSpecPath_) {
-        playSpecPath_ = spec;
+    // The workspace's "play the source" command follows the usable source.
+    const QString playable = srcOk ? txtEncodeSrc->text().trimmed() : QString();
+    if (playable != playSpecPath_) {
+        playSpecPath_ = playable;
         emit playSpecChanged(playSpecPath_);
     }
 }
