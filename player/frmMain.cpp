@@ -589,8 +589,6 @@ frmList* frmMain::workspace(bool create)
         list_->mnuToListEnd->setChecked(mnuToListEnd->isChecked());
         if (!loaded_.report.listRectApplied)
             list_->move(pos() + QPoint(30, 30));
-        // Opened while a file plays: its stop buttons follow that play at once.
-        fncEbCheck();
     }
     return list_;
 }
