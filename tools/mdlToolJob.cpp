@@ -3,13 +3,11 @@
 #include "tools/mdlToolCmds.h"
 #include "app/mdlZorvoFLV.h"
 #include "ui/CommDialog.h"
+#include "ui/Drop.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QDropEvent>
-#include <QMimeData>
-#include <QUrl>
 
 namespace mdlToolJob {
 
@@ -56,21 +54,7 @@ namespace mdlToolJob {
 
 bool takeFileDrop(QEvent* event, const std::function<void(const QStringList&)>& dropped)
 {
-    const QEvent::Type type = event->type();
-    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
-        return false;
-    auto* e = static_cast<QDropEvent*>(event);
-    if (!e->mimeData()->hasUrls())
-        return false;
-    e->acceptProposedAction();
-    if (type == QEvent::Drop) {
-        QStringList files;
-        for (const QUrl& url : e->mimeData()->urls())
-            if (url.isLocalFile())
-                files << url.toLocalFile();
-        dropped(files);
-    }
-    return true;
+    return ui::takeDrop(event, false, [&](const QStringList& files, const QString&) { dropped(files); });
 }
 
 QString droppedFile(const QStringList& files)

@@ -1,19 +1,20 @@
-#include "workspace/mdlDrop.h"
+#include "ui/Drop.h"
 
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
 
-namespace mdlDrop {
+namespace ui {
 
-bool takeDrop(QEvent* event, const std::function<void(const QStringList& files, const QString& text)>& dropped)
+bool takeDrop(QEvent* event, bool withText,
+              const std::function<void(const QStringList& files, const QString& text)>& dropped)
 {
     const QEvent::Type type = event->type();
     if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
         return false;
     auto* e = static_cast<QDropEvent*>(event);
     const QMimeData* data = e->mimeData();
-    if (!data->hasUrls() && !data->hasText())
+    if (!data->hasUrls() && !(withText && data->hasText()))
         return false;
     e->acceptProposedAction();
     if (type == QEvent::Drop) {
@@ -21,9 +22,9 @@ bool takeDrop(QEvent* event, const std::function<void(const QStringList& files, 
         for (const QUrl& url : data->urls())
             if (url.isLocalFile())
                 files << url.toLocalFile();
-        dropped(files, files.isEmpty() ? data->text() : QString());
+        dropped(files, withText && files.isEmpty() ? data->text() : QString());
     }
     return true;
 }
 
-} // namespace mdlDrop
+} // namespace ui

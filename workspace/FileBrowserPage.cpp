@@ -5,11 +5,11 @@
 #include "app/mdlZorvoFLV.h"
 #include "player/frmMain.h"
 #include "ui/CommDialog.h"
+#include "ui/Drop.h"
 #include "ui/Icons.h"
 #include "ui/MsgBox.h"
 #include "ui/ZorvoButton.h"
 #include "workspace/mdlBrowse.h"
-#include "workspace/mdlDrop.h"
 #include "workspace/mdlListOps.h"
 
 #include <QCheckBox>
@@ -266,7 +266,7 @@ void FileBrowserPage::mbSaveDir_Click()
 
 bool FileBrowserPage::eventFilter(QObject* watched, QEvent* event)
 {
-    if (mdlDrop::takeDrop(event, [this](const QStringList& files, const QString& text) { Drv1_OLEDragDrop(files, text); }))
+    if (ui::takeDrop(event, true, [this](const QStringList& files, const QString& text) { Drv1_OLEDragDrop(files, text); }))
         return true;
     switch (event->type()) {
     case QEvent::MouseButtonPress:

@@ -12,6 +12,7 @@
 #include "tools/mdlEncode.h"
 #include "tools/mdlSnap.h"
 #include "ui/CommDialog.h"
+#include "ui/Drop.h"
 #include "ui/Icons.h"
 #include "ui/MsgBox.h"
 #include "ui/ZorvoButton.h"
@@ -19,7 +20,6 @@
 #include "workspace/FileBrowserPage.h"
 #include "workspace/MarkListPage.h"
 #include "workspace/mdlBrowse.h"
-#include "workspace/mdlDrop.h"
 #include "workspace/mdlLineFormat.h"
 #include "workspace/mdlListOps.h"
 #include "workspace/mdlMarkList.h"
@@ -1230,7 +1230,7 @@ bool frmList::eventFilter(QObject* watched, QEvent* event)
             box = l;
     if (!box)
         return QWidget::eventFilter(watched, event);
-    if (mdlDrop::takeDrop(event, [this](const QStringList& files, const QString& text) { lstMn_OLEDragDrop(files, text); }))
+    if (ui::takeDrop(event, true, [this](const QStringList& files, const QString& text) { lstMn_OLEDragDrop(files, text); }))
         return true;
     switch (event->type()) {
     case QEvent::ToolTip: {
