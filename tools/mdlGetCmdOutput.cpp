@@ -19,6 +19,8 @@ namespace {
 bool g_break = false;
 qint64 g_pid = 0;
 bool g_noSpace = false;
+bool g_brokeOff = false;
+bool g_stopped = false;
 
 // How a run says that its disk is full: the C library's text for ENOSPC (ffmpeg and the
 // front-ends print it as it stands), in English and in the locale the tools run in.
@@ -46,11 +48,19 @@ void signalGroup(qint64 pid, int sig)
 void requestBreak()
 {
     g_break = true;
+    g_brokeOff = true;
     if (g_waitLoop)
         g_waitLoop->quit();
 }
 
 bool breakRequested() { return g_break; }
+bool brokeSinceClear() { return g_brokeOff; }
+
+void stopJob()
+{
+    g_stopped = true;
+    requestBreak();
+}
 qint64 runningChildPid() { return g_pid; }
 
 QString getCmdOutput(const QString& cmdLine)
@@ -59,6 +69,10 @@ QString getCmdOutput(const QString& cmdLine)
     // is still visible) cannot start a second one.
     if (g_pid != 0)
         return QString();
+    if (g_stopped) {
+        g_break = false;
+        return QString();
+    }
     // A line that opens with a blank has lost its program (a tool path left empty when no
     // safe temporary folder was found): its first option must not be started instead.
     if (cmdLine.isEmpty() || cmdLine.front().isSpace()) {
@@ -123,6 +137,11 @@ QString getCmdOutput(const QString& cmdLine)
 void runCmdWait(const QString& cmdLine) { (void)getCmdOutput(cmdLine); }
 
 bool noSpaceReported() { return g_noSpace; }
-void clearNoSpace() { g_noSpace = false; }
+void clearNoSpace()
+{
+    g_noSpace = false;
+    g_brokeOff = false;
+    g_stopped = false;
+}
 
 } // namespace mdlGetCmdOutput

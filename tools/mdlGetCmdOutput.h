@@ -27,6 +27,11 @@ void clearNoSpace();
 // The break flag: set by the break button, read by the wait, cleared after each run.
 void requestBreak();
 bool breakRequested();
+// Whether a break came since clearNoSpace.
+bool brokeSinceClear();
+// A break after which no further run starts until clearNoSpace: the job ends with what it
+// has instead of going on with its next run (a signal to the command-line program).
+void stopJob();
 
 // Set while a child runs (tests look at it).
 qint64 runningChildPid();

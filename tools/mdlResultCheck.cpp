@@ -1,6 +1,5 @@
 #include "tools/mdlResultCheck.h"
 
-#include "tools/frmBuzy.h"
 #include "tools/mdlGetCmdOutput.h"
 
 #include <QFile>
@@ -223,8 +222,7 @@ QString judge(bool made, const QString& result, const std::function<QString()>& 
     const qint64 size = info.isFile() ? info.size() : 0;
     QString reason;
     // A run the user broke off is reported as broken off, with what it left, not judged.
-    const frmBuzy* form = frmBuzy::instance();
-    const bool broke = form && !form->cmdBreakTag.isEmpty();
+    const bool broke = mdlGetCmdOutput::brokeSinceClear();
     if (made && size > 0 && !broke)
         reason = check();
     if ((!made || size <= 0 || !reason.isEmpty()) && diskFull(info.absolutePath(), size))

@@ -59,46 +59,65 @@ void setProgramFolder(const QString& folder)
 
 int hiddenWindowMark() { return g_hiddenMark; }
 
-void dealMyResource(ToolHost& host, const QString& resMode, bool forSave)
+namespace {
+// The tool paths in the temporary folder (empty when there is none); returns the folder.
+QString setToolPaths()
 {
-    QCoreApplication::processEvents();
     const QString temp = tempFolder();
     auto inTemp = [&temp](const char* name) { return temp.isEmpty() ? QString() : temp + QLatin1String(name); };
     pathResWmv = inTemp("~tmpExtFlv.wmv");
     pathMencoder = inTemp("~tmpExtMcd.exe");
     pathFfmpeg = inTemp("~tmpExtFmg.exe");
     pathFlvmdi = inTemp("~tmpExtFmd.exe");
+    return temp;
+}
+} // namespace
 
+void fetchTools(const QString& resMode)
+{
+    QCoreApplication::processEvents();
+    const QString temp = setToolPaths();
+    if (temp.isEmpty())
+        return;
+    // The first run follows at once, so wait until the files are complete: the
+    // companion ends when it has written them (each through a rename).
+    QProcess companion;
+    companion.setStandardInputFile(QProcess::nullDevice());
+    companion.setProcessChannelMode(QProcess::MergedChannels);
+    QEventLoop loop;
+    QObject::connect(&companion, &QProcess::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&companion, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    companion.start(programFolder() + QStringLiteral("ZorvoResFLV"), {resMode});
+    deadline.start(30000);
+    if (companion.state() != QProcess::NotRunning)
+        loop.exec();
+    if (companion.state() != QProcess::NotRunning) {
+        companion.kill();
+        companion.waitForFinished(2000);
+    }
+}
+
+void dropTools()
+{
+    setToolPaths();
+    deleteIfPresent(pathMencoder);
+    deleteIfPresent(pathFfmpeg);
+    deleteIfPresent(pathFlvmdi);
+}
+
+void dealMyResource(ToolHost& host, const QString& resMode, bool forSave)
+{
     if (forSave) {
-        if (temp.isEmpty())
-            return;
-        // The first run follows at once, so wait until the files are complete: the
-        // companion ends when it has written them (each through a rename).
-        QProcess companion;
-        companion.setStandardInputFile(QProcess::nullDevice());
-        companion.setProcessChannelMode(QProcess::MergedChannels);
-        QEventLoop loop;
-        QObject::connect(&companion, &QProcess::finished, &loop, &QEventLoop::quit);
-        QObject::connect(&companion, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
-        QTimer deadline;
-        deadline.setSingleShot(true);
-        QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-        companion.start(programFolder() + QStringLiteral("ZorvoResFLV"), {resMode});
-        deadline.start(30000);
-        if (companion.state() != QProcess::NotRunning)
-            loop.exec();
-        if (companion.state() != QProcess::NotRunning) {
-            companion.kill();
-            companion.waitForFinished(2000);
-        }
+        fetchTools(resMode);
         return;
     }
-
-    if (resMode == QLatin1String("notCapMCI") || resMode == QLatin1String("All")) {
-        deleteIfPresent(pathMencoder);
-        deleteIfPresent(pathFfmpeg);
-        deleteIfPresent(pathFlvmdi);
-    }
+    QCoreApplication::processEvents();
+    setToolPaths();
+    if (resMode == QLatin1String("notCapMCI") || resMode == QLatin1String("All"))
+        dropTools();
     if (resMode == QLatin1String("CapMCI") || resMode == QLatin1String("All")) {
         if (!pathResWmv.isEmpty())
             host.closeRunFn(pathResWmv);
@@ -166,6 +185,41 @@ QString doneMessage(bool isBreak, float useTime)
     text += crlf + crlf + QStringLiteral("按下“确定”，可以前往档案总管") + crlf
         + QStringLiteral("或本软体的档案列表，查看新档案");
     return text;
+}
+
+toolJob::Result runInWindow(ToolHost& host, QWidget* objFrm, toolJob::ToolJob& job)
+{
+    if (std::optional<toolJob::Result> no = job.refusal()) {
+        reportEnd(host, objFrm, *no);
+        return *no;
+    }
+    buzySateShow(host, true, objFrm);
+    toolJob::Events events;
+    events.step = [](int, int, const QString& label) {
+        if (frmBuzy* form = frmBuzy::instance())
+            form->setLabel(label);
+    };
+    events.ask = [](const QString& question) { return ui::msgBox(question, ui::OkCancel) == ui::Ok; };
+    events.release = [&host](const QString& file) { host.closeRunFn(file); };
+    toolJob::Result result = job.run(events);
+    // The window's own break mark counts too (a click between two runs).
+    result.broke = buzySateShow(host, false, objFrm) || result.broke;
+    reportEnd(host, objFrm, result);
+    return result;
+}
+
+void reportEnd(ToolHost& host, QWidget* objFrm, const toolJob::Result& result)
+{
+    using toolJob::End;
+    if (result.end == End::Done) {
+        if (!result.outputs.isEmpty())
+            doneAfterSave(host, result.outputs.first(), false, result.seconds, result.broke);
+        return;
+    }
+    if (result.end == End::Failed && result.broke)
+        return; // the break has been said already
+    if (!result.message.isEmpty())
+        ui::msgBox(result.message, ui::OkOnly, result.error ? ui::errorTitle : ui::noticeTitle, objFrm);
 }
 
 void showInFileManager(const QString& file, QWidget* parent)

@@ -3,6 +3,8 @@
 // place of the calling window, and the closing report. The player window owns these.
 #include <QString>
 
+#include "tools/ToolJob.h"
+
 class QWidget;
 struct ToolHost;
 
@@ -26,6 +28,10 @@ extern QString pathFlvmdi;
 // forSave false: "notCapMCI" or "All" deletes the three programs, "CapMCI" or "All" the
 // sample clip (closed in the player first). Missing files are no error.
 void dealMyResource(ToolHost& host, const QString& resMode, bool forSave);
+// The two halves without a window: the programs of resMode written (waits until they are),
+// and the three programs deleted again.
+void fetchTools(const QString& resMode);
+void dropTools();
 
 // Shows the progress window over objFrm in place of the windows of the program (true),
 // or ends it (false) and returns whether the user broke off.
@@ -38,6 +44,14 @@ QString secondsText(float seconds);
 
 // The closing report of a job that made outputFile.
 void doneAfterSave(ToolHost& host, const QString& outputFile, bool isForce, float useTime, bool isBreak);
+
+// A job run from a window: the refusal said in a message box; otherwise the progress
+// window in place of objFrm shows the job's steps (its break button breaks the run), the
+// job's questions are message boxes, and the end is the closing report for the job's main
+// output, or the failure message unless the user broke off.
+toolJob::Result runInWindow(ToolHost& host, QWidget* objFrm, toolJob::ToolJob& job);
+// The same end for a result already in hand (the job ran, the progress window is gone).
+void reportEnd(ToolHost& host, QWidget* objFrm, const toolJob::Result& result);
 
 // The file manager with the file selected (org.freedesktop.FileManager1), else its
 // folder; says so when neither opens.
