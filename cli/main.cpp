@@ -1,6 +1,7 @@
 // zorvo: the tools of Zorvo.FLV without windows, for scripts and terminals.
 #include "cli/Cli.h"
 #include "cli/Commands.h"
+#include "app/mdlZorvoFLV.h"
 
 #include <QCoreApplication>
 
@@ -13,6 +14,9 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zorvo"));
     cli::catchSignals();
+    // The windows offer the types the user chose to edit; on the command line every type
+    // the tools can cut is taken, and the jobs refuse the rest with their own messages.
+    mdlZorvoFLV::moreEditableTypes = mdlZorvoFLV::moreEditableList;
 
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty())

@@ -47,6 +47,31 @@ QString JobTest::source(const testmedia::Clip& clip, const QString& name)
     return file;
 }
 
+std::unique_ptr<QProcess> startZorvo(const QStringList& args)
+{
+    auto process = std::make_unique<QProcess>();
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->start(testmedia::binDir() + QStringLiteral("/zorvo"), args);
+    EXPECT_TRUE(process->waitForStarted(10000));
+    return process;
+}
+
+CliRun runZorvo(const QStringList& args, const QString& folder)
+{
+    QProcess process;
+    process.setStandardInputFile(QProcess::nullDevice());
+    if (!folder.isEmpty())
+        process.setWorkingDirectory(folder);
+    process.start(testmedia::binDir() + QStringLiteral("/zorvo"), args);
+    CliRun run;
+    if (!process.waitForStarted(10000) || !process.waitForFinished(180000))
+        return run;
+    run.exit = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
 QList<Packet> packets(const QString& file, const char* stream)
 {
     const QString out = testmedia::probe(file, {QStringLiteral("-select_streams"), QString::fromLatin1(stream) + QStringLiteral(":0"),

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -86,6 +87,18 @@ protected:
     QString saveFolder_;
     QString before_;
 };
+
+// What a run of the command-line program gave.
+struct CliRun {
+    int exit = -1;
+    QString out; // standard output
+    QString err; // standard error
+};
+// zorvo of the build with args, in this process's environment (the test's runtime folder,
+// a stand-in ffmpeg on the PATH), from folder when given.
+CliRun runZorvo(const QStringList& args, const QString& folder = QString());
+// The same, started and left running (the test signals it); the caller waits for it.
+std::unique_ptr<QProcess> startZorvo(const QStringList& args);
 
 // One packet of a stream as ffprobe lists it.
 struct Packet {

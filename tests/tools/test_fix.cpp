@@ -26,6 +26,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QElapsedTimer>
+#include <csignal>
 #include <gtest/gtest.h>
 
 using namespace testmedia;
@@ -376,4 +378,64 @@ TEST_F(Fix, PageFollowsItsBoxAndRunsTheJob)
     EXPECT_EQ(ui::shownBoxes()[1].initDir, src_.path() + QLatin1Char('/'));
     EXPECT_EQ(countVideoFrames(target), Mpeg1Mp2.frames);
     EXPECT_EQ(frmBuzy::instance(), nullptr);
+}
+
+// The command-line program runs the page's job: the same file for the same request, never
+// over a file that is there unless told, and the page's refusal with its own exit code.
+TEST_F(Fix, CommandLineMakesThePagesFileAndOverwritesOnlyWhenTold)
+{
+    const QString file = source(H264AacFlv, QStringLiteral("片 段.flv"));
+    const QString byPage = out_.file(QStringLiteral("page.flv"));
+    ui::ScriptedAnswers answers;
+    answers.thenFile(byPage);
+    ASSERT_EQ(run(file), FixEnd::Done);
+
+    const QString byCli = out_.file(QStringLiteral("cli.flv"));
+    tooltest::CliRun r = tooltest::runZorvo({QStringLiteral("fix"), file, QStringLiteral("-o"), byCli});
+    EXPECT_EQ(r.exit, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, byCli + QLatin1Char('\n'));
+    EXPECT_EQ(digest(byCli), digest(byPage));
+
+    // There already: left as it is, unless --force.
+    QFile::resize(byCli, 10);
+    r = tooltest::runZorvo({QStringLiteral("fix"), file, QStringLiteral("-o"), byCli});
+    EXPECT_EQ(r.exit, 4);
+    EXPECT_EQ(QFileInfo(byCli).size(), 10);
+    r = tooltest::runZorvo({QStringLiteral("fix"), file, QStringLiteral("-o"), byCli, QStringLiteral("--force")});
+    EXPECT_EQ(r.exit, 0) << r.err.toStdString();
+    EXPECT_EQ(digest(byCli), digest(byPage));
+
+    // Without -o: the page's proposed name beside the source.
+    r = tooltest::runZorvo({QStringLiteral("fix"), file});
+    EXPECT_EQ(r.exit, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out.trimmed(), src_.file(QStringLiteral("片 段_fix.flv")));
+
+    r = tooltest::runZorvo({QStringLiteral("fix"), src_.file(QStringLiteral("missing.flv"))});
+    EXPECT_EQ(r.exit, 3);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("你选择了不支援修复的多媒体格式！")));
+    EXPECT_EQ(tooltest::runZorvo({QStringLiteral("fix"), file, QStringLiteral("--bogus")}).exit, 2);
+    EXPECT_EQ(entries(out_.path()), (QStringList{QStringLiteral("cli.flv"), QStringLiteral("page.flv")}));
+}
+
+// Ctrl+C while a tool runs: the run ends, and neither the target nor a work file nor a
+// tool of the job stays.
+TEST_F(Fix, CommandLineBrokenBySigintLeavesNothing)
+{
+    tooltest::HangingFfmpeg hanging;
+    const QString file = source(Flv1Mp3, QStringLiteral("a.flv"));
+    std::unique_ptr<QProcess> cli = tooltest::startZorvo({QStringLiteral("fix"), file, QStringLiteral("-o"), out_.file(QStringLiteral("b.flv"))});
+    QElapsedTimer t;
+    t.start();
+    while (QFileInfo(hanging.pidFile()).size() <= 0 && t.elapsed() < 60000)
+        QTest::qWait(50);
+    ASSERT_GT(QFileInfo(hanging.pidFile()).size(), 0);
+    ::kill(static_cast<pid_t>(cli->processId()), SIGINT);
+    ASSERT_TRUE(cli->waitForFinished(30000));
+    EXPECT_EQ(cli->exitCode(), 130);
+    EXPECT_EQ(entries(out_.path()), QStringList{});
+    EXPECT_EQ(entries(src_.path()), QStringList{QStringLiteral("a.flv")});
+    EXPECT_EQ(entries(hanging.tmpPath()), QStringList{});
+    QStringList tools = entries(g_runtime.path() + QStringLiteral("/Zorvo.FLV"));
+    tools.removeAll(QStringLiteral("~tmpExtFlv.wmv"));
+    EXPECT_EQ(tools, QStringList{});
 }
