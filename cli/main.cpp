@@ -4,6 +4,10 @@
 #include "app/mdlZorvoFLV.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <cstdio>
 #include <functional>
@@ -17,6 +21,15 @@ int main(int argc, char** argv)
     // The windows offer the types the user chose to edit; on the command line every type
     // the tools can cut is taken, and the jobs refuse the rest with their own messages.
     mdlZorvoFLV::moreEditableTypes = mdlZorvoFLV::moreEditableList;
+
+    // A folder of its own for the tool store's programs: the player, or another zorvo at
+    // the same moment, deletes the programs at the end of its job and must not take ours.
+    QString base = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (base.isEmpty() || !QFileInfo(base).isDir() || !QFileInfo(base).isWritable())
+        base = QDir::tempPath();
+    QTemporaryDir ownRuntime(base + QStringLiteral("/zorvo-XXXXXX"));
+    if (ownRuntime.isValid())
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(ownRuntime.path()));
 
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty())

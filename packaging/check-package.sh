@@ -66,6 +66,13 @@ wait "$first" || true
 [ -s "$work/config/Zorvo.FLV/Zorvo.FLV.ini" ] || { cat "$work/first.log"; fail "no settings in \$XDG_CONFIG_HOME/Zorvo.FLV/"; }
 grep -q '^MainRect=' "$work/config/Zorvo.FLV/Zorvo.FLV.ini" || fail "the settings file lacks MainRect="
 ls /usr/lib/zorvo-flv/*.ini >/dev/null 2>&1 && fail "settings were written into the program folder"
+# The command-line tool finds the tool store through its link and leaves its folder clean.
+command -v zorvo >/dev/null || fail "zorvo is not on PATH"
+mkdir "$work/cli"
+zorvo fix "$build/media/sample.flv" -o "$work/cli/fixed.flv" >"$work/cli.log" 2>&1 ||
+  { cat "$work/cli.log"; fail "zorvo fix of the sample failed"; }
+[ "$(ls -A "$work/cli")" = fixed.flv ] || fail "zorvo left files beside its result"
+zorvo keyframes "$work/cli/fixed.flv" | grep -q . || fail "zorvo keyframes listed nothing"
 rm -rf "$work"
 
 echo "== apt-get remove"

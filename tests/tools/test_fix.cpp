@@ -435,7 +435,6 @@ TEST_F(Fix, CommandLineBrokenBySigintLeavesNothing)
     EXPECT_EQ(entries(out_.path()), QStringList{});
     EXPECT_EQ(entries(src_.path()), QStringList{QStringLiteral("a.flv")});
     EXPECT_EQ(entries(hanging.tmpPath()), QStringList{});
-    QStringList tools = entries(g_runtime.path() + QStringLiteral("/Zorvo.FLV"));
-    tools.removeAll(QStringLiteral("~tmpExtFlv.wmv"));
-    EXPECT_EQ(tools, QStringList{});
+    // Its programs lived in a folder of its own, which is gone.
+    EXPECT_TRUE(entries(g_runtime.path()).filter(QStringLiteral("zorvo-")).isEmpty());
 }
