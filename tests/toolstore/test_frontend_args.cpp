@@ -2,6 +2,8 @@
 // command lines (as the runner splits them).
 #include "FmgArgs.h"
 #include "McdArgs.h"
+#include "app/mdlZorvoFLV.h"
+#include "tools/mdlToolCmds.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>
@@ -190,4 +192,14 @@ TEST(McdArgs, FfmpegArgumentsForCutReencodeAndJoin)
                              "-sn -dn -f avi -progress pipe:1 x.avi"));
     EXPECT_EQ(mcd::concatList({QStringLiteral("/a/it's 1.flv"), QStringLiteral("/b/2.flv")}),
               QByteArray("ffconcat version 1.0\nfile '/a/it'\\''s 1.flv'\nfile '/b/2.flv'\n"));
+}
+
+// The program refuses a type before the job exactly when the MEncoder front-end would fail
+// on it: the two programs share no code, so their lists are held together here.
+TEST(McdArgs, ContainersAreTheProgramsCuttableTypes)
+{
+    const QStringList types = mdlZorvoFLV::playableList.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    ASSERT_GT(types.size(), 10);
+    for (const QString& ext : types)
+        EXPECT_EQ(mdlToolCmds::cuttableType(ext), !mcd::containerFor(QStringLiteral("a.") + ext).isEmpty()) << ext.toStdString();
 }
