@@ -54,20 +54,13 @@ Result EncodeJob::runs()
     mdlResultCheck::Expect expect = mdlResultCheck::sameKindsAs(sourceProbe, sourceProbe.seconds, 1.0);
     expect.video = expect.video && settings_.page < 2;
 
-    Result r;
-    release(target_);
-    QFile::remove(target_);
-    if (QFileInfo::exists(target_))
-        return r; // a file that could not be deleted stays as it was
-    runCmdWait(encodeCmd(mdlTools::pathFfmpeg, source_, target_, settings_));
-    if (encodeNeedsMetadata(target_) && mdlToolJob::sizeOf(target_) > 0)
-        runCmdWait(flvmdiQuoted(mdlTools::pathFlvmdi, target_));
-    r.message = mdlResultCheck::judge(true, target_, [&] { return mdlResultCheck::checkMedia(target_, expect); });
-    if (mdlToolJob::sizeOf(target_) > 0 && r.message.isEmpty()) {
-        r.end = End::Done;
-        r.outputs = {target_};
-        return r;
-    }
-    QFile::remove(target_);
-    return r;
+    return madeInto(
+        target_,
+        [this] {
+            runCmdWait(encodeCmd(mdlTools::pathFfmpeg, source_, target_, settings_));
+            if (encodeNeedsMetadata(target_) && mdlToolJob::sizeOf(target_) > 0)
+                runCmdWait(flvmdiQuoted(mdlTools::pathFlvmdi, target_));
+            return true;
+        },
+        [&] { return mdlResultCheck::checkMedia(target_, expect); });
 }

@@ -132,22 +132,6 @@ Result JoinJob::runs()
     // Each seam may lose or gain a frame or a sound packet.
     expect.tolerance = 1.0 + 0.25 * static_cast<double>(items_.size() - 1);
 
-    bool made = false;
-    release(target_);
-    QFile::remove(target_);
-    if (!QFileInfo::exists(target_))
-        made = runTools();
-    Result r;
-    r.message = mdlResultCheck::judge(made, target_, [&] { return mdlResultCheck::checkMedia(target_, expect); });
-    const qint64 size = sizeOf(target_);
-    if (made && size > 0 && r.message.isEmpty()) {
-        r.end = End::Done;
-        r.outputs = {target_};
-        return r;
-    }
-    // An empty or faulty target is this job's; a non-empty one that the runs did not make
-    // is a file that could not be deleted before them, and stays.
-    if (size == 0 || made)
-        QFile::remove(target_);
-    return r;
+    return madeInto(target_, [this] { return runTools(); },
+                    [&] { return mdlResultCheck::checkMedia(target_, expect); });
 }
