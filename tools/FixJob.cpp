@@ -85,24 +85,7 @@ Result FixJob::runs()
 
     // A copy of the container keeps every stream and the length of the source.
     const mdlResultCheck::Probe sourceProbe = mdlResultCheck::probe(source_);
-    bool made = false;
-    release(target_);
-    QFile::remove(target_);
-    if (!QFileInfo::exists(target_))
-        made = runTools();
-    Result r;
-    r.message = mdlResultCheck::judge(made, target_, [&] {
+    return madeInto(target_, [this] { return runTools(); }, [&] {
         return mdlResultCheck::checkMedia(target_, mdlResultCheck::sameKindsAs(sourceProbe, sourceProbe.seconds, 1.0));
     });
-    const qint64 size = sizeOf(target_);
-    if (made && size > 0 && r.message.isEmpty()) {
-        r.end = End::Done;
-        r.outputs = {target_};
-        return r;
-    }
-    // An empty or faulty target is this job's; a non-empty one that the runs did not make
-    // is a file that could not be deleted before them, and stays.
-    if (size == 0 || made)
-        QFile::remove(target_);
-    return r;
 }

@@ -7,6 +7,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 namespace toolJob {
 
@@ -39,6 +41,26 @@ void ToolJob::release(const QString& file) const
 {
     if (events_ && events_->release)
         events_->release(file);
+}
+
+Result ToolJob::madeInto(const QString& target, const std::function<bool()>& make, const std::function<QString()>& check)
+{
+    release(target);
+    QFile::remove(target);
+    const bool made = !QFileInfo::exists(target) && make();
+    Result r;
+    r.message = mdlResultCheck::judge(made, target, check);
+    const qint64 size = mdlToolJob::sizeOf(target);
+    if (made && size > 0 && r.message.isEmpty()) {
+        r.end = End::Done;
+        r.outputs = {target};
+        return r;
+    }
+    // A non-empty target that the runs did not make is a file that could not be deleted
+    // before them.
+    if (size == 0 || made)
+        QFile::remove(target);
+    return r;
 }
 
 Result ToolJob::run(const Events& events)

@@ -72,6 +72,10 @@ protected:
     void step(int current, int total, const QString& label) const;
     bool ask(const QString& question);
     void release(const QString& file) const;
+    // For runs() of a job with one output: target deleted (let go first) and made by make,
+    // then judged with check. Done with target, or Failed with the reason; a target that
+    // make left empty or faulty is deleted, one that could not be deleted before stays.
+    Result madeInto(const QString& target, const std::function<bool()>& make, const std::function<QString()>& check);
 
     static Result refused(End end, const QString& message, bool error = true);
 

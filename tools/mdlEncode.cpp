@@ -2,18 +2,12 @@
 
 #include "app/Numbers.h"
 #include "app/mdlZorvoFLV.h"
+#include "tools/EncodeJob.h"
 #include "tools/ToolHost.h"
-#include "tools/frmBuzy.h"
-#include "tools/mdlGetCmdOutput.h"
-#include "tools/mdlResultCheck.h"
 #include "tools/mdlTools.h"
-#include "tools/mdlToolJob.h"
 #include "ui/MsgBox.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 
 namespace mdlEncode {
@@ -184,65 +178,43 @@ bool targetUsable(const QString& path, const QString& type)
     return type == anyType() || ext == type;
 }
 
+int pageFor(const QString& source, const QString& target)
+{
+    QString from = mdlToolCmds::lowerExt(source).toUpper();
+    if (from == QLatin1String("MPEG"))
+        from = QStringLiteral("MPG");
+    const QString to = mdlToolCmds::lowerExt(target).toUpper();
+    if (from.isEmpty() || to.isEmpty())
+        return -1;
+    // A type a page names outright goes before a page that takes any file.
+    for (const QString& wanted : {from, anyType()})
+        for (int page = 0; page < 4; ++page)
+            if (sourceTypes(page).contains(wanted) && targetTypes(page).contains(to))
+                return page;
+    return -1;
+}
+
 EncodeEnd cmdMediaEncode(ToolHost& host, QWidget* workspace, const EncodeRequest& request)
 {
-    using namespace mdlToolCmds;
     const QString here = QDir::currentPath();
-    const QString source = completePath(request.source, here);
-    if (source.isEmpty() || !QFileInfo(source).isFile()) {
-        ui::msgBox(noSourceMessage(), ui::OkOnly, ui::noticeTitle, workspace);
-        return EncodeEnd::NoSource;
-    }
-    const QString target = completePath(request.target, here);
-    if (target.isEmpty() || mdlToolJob::sameFile(target, source)) {
-        ui::msgBox(sameFileMessage(), ui::OkOnly, ui::noticeTitle, workspace);
-        return EncodeEnd::SameAsSource;
-    }
-    if (encodeRateRefused(target, request.settings)) {
-        ui::msgBox(rateMessage(), ui::OkOnly, ui::noticeTitle, workspace);
-        return EncodeEnd::RateRefused;
+    const QString source = mdlToolCmds::completePath(request.source, here);
+    const QString target = mdlToolCmds::completePath(request.target, here);
+    EncodeJob job({source, target, request.settings});
+    if (std::optional<toolJob::Result> no = job.refusal()) {
+        mdlTools::reportEnd(host, workspace, *no);
+        switch (no->end) {
+        case toolJob::End::SameAsSource:
+            return EncodeEnd::SameAsSource;
+        case toolJob::End::Invalid:
+            return EncodeEnd::RateRefused;
+        default:
+            return EncodeEnd::NoSource;
+        }
     }
     host.pausePlayer();
     if (ui::msgBox(confirmMessage(source, target), ui::OkCancel, QString(), workspace) != ui::Ok)
         return EncodeEnd::Cancelled;
-
-    QElapsedTimer started;
-    started.start();
-    mdlTools::buzySateShow(host, true, workspace);
-    if (frmBuzy* form = frmBuzy::instance())
-        form->setLabel(buzyLabel(encodeWord, 1, 1));
-    mdlTools::dealMyResource(host, QStringLiteral("Encode"), true);
-
-    // The result plays as long as the source, with its sound, and with its picture unless
-    // the page makes music of it.
-    const mdlResultCheck::Probe sourceProbe = mdlResultCheck::probe(source);
-    mdlResultCheck::Expect expect = mdlResultCheck::sameKindsAs(sourceProbe, sourceProbe.seconds, 1.0);
-    expect.video = expect.video && request.settings.page < 2;
-    QString reason;
-    host.closeRunFn(target);
-    QFile::remove(target);
-    if (!QFileInfo::exists(target)) {
-        mdlGetCmdOutput::runCmdWait(encodeCmd(mdlTools::pathFfmpeg, source, target, request.settings));
-        if (encodeNeedsMetadata(target) && mdlToolJob::sizeOf(target) > 0)
-            mdlGetCmdOutput::runCmdWait(flvmdiQuoted(mdlTools::pathFlvmdi, target));
-        reason = mdlResultCheck::judge(true, target, [&] { return mdlResultCheck::checkMedia(target, expect); });
-        const qint64 size = mdlToolJob::sizeOf(target);
-        if (size > 0 && reason.isEmpty()) {
-            const bool broke = mdlTools::buzySateShow(host, false, workspace);
-            mdlTools::dealMyResource(host, QStringLiteral("notCapMCI"), false);
-            mdlTools::doneAfterSave(host, target, false, mdlToolJob::secondsSince(started), broke);
-            return EncodeEnd::Done;
-        }
-        if (size >= 0)
-            QFile::remove(target);
-    }
-
-    QCoreApplication::processEvents();
-    mdlTools::dealMyResource(host, QStringLiteral("notCapMCI"), false);
-    const bool broke = mdlTools::buzySateShow(host, false, workspace);
-    if (!broke)
-        ui::msgBox(mdlResultCheck::withReason(failureMessage(), reason), ui::OkOnly, ui::errorTitle, workspace);
-    return EncodeEnd::Failed;
+    return mdlTools::runInWindow(host, workspace, job).end == toolJob::End::Done ? EncodeEnd::Done : EncodeEnd::Failed;
 }
 
 } // namespace mdlEncode

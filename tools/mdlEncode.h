@@ -1,8 +1,7 @@
 #pragma once
-// The encode job of the four converting pages (FLV to video, video to FLV, FLV to music,
-// music to FLV): one FFmpeg run that re-encodes the source into the target with the
-// page's settings, fresh metadata for an FLV target, and the closing report. Also the
-// page's lists and the rules that say when a source and a target can be used.
+// The four converting pages (FLV to video, video to FLV, FLV to music, music to FLV): their
+// lists, the rules that say when a source and a target can be used, and the page's run of
+// the encode job (EncodeJob) with its confirmation and closing report.
 #include "tools/mdlToolCmds.h"
 
 #include <QString>
@@ -69,6 +68,10 @@ QString typeForFile(const QStringList& types, const QString& file);
 // names none).
 bool sourceUsable(const QString& path, const QString& type);
 bool targetUsable(const QString& path, const QString& type);
+
+// The page that converts source into target by their extensions (a source type named
+// outright first, then a page that takes any file), or -1 when no page offers the pair.
+int pageFor(const QString& source, const QString& target);
 
 // What the page hands the job.
 struct EncodeRequest {

@@ -1,8 +1,7 @@
 #pragma once
-// The join job: the files of the merge list, in list order, into one new file without
-// re-encoding (an FLV through two temporary files and fresh metadata, an MPEG by a join
-// and a re-mux, anything else by one copy). The merge list belongs to the workspace; the
-// job takes its items as they stand, asks for the target, runs the tools and reports.
+// The join of the merge list's files, in list order, into one new file without
+// re-encoding (the runs are JoinJob's). The merge list belongs to the workspace; the page
+// takes its items as they stand, asks for the target, runs the job and reports.
 #include <QString>
 #include <QStringList>
 

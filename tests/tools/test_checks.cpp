@@ -112,6 +112,13 @@ TEST_F(Checks, JoinOfDifferentPictureSizesIsRefusedBeforeItRuns)
                                                    "与第 1 个档案（a.flv）的 320x240 不同")))
         << box.text.toStdString();
     EXPECT_TRUE(mdlTools::pathMencoder.isEmpty() || !QFileInfo::exists(mdlTools::pathMencoder));
+
+    // zorvo says the same and which item, and runs nothing either.
+    const tooltest::CliRun r = tooltest::runZorvo(QStringList{QStringLiteral("join")} + items
+                                                  + QStringList{QStringLiteral("-o"), out_.file(QStringLiteral("j.flv"))});
+    EXPECT_EQ(r.exit, 3);
+    EXPECT_TRUE(r.err.startsWith(QString(box.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(items[2])) << r.err.toStdString();
     EXPECT_EQ(entries(out_.path()), QStringList{});
 }
 

@@ -203,3 +203,51 @@ TEST_F(Encode, PageListsRulesAndLine)
     EXPECT_EQ(mdlToolCmds::encodeCmd(QStringLiteral("fmg"), QStringLiteral("a.flv"), QStringLiteral("a.wmv"), video.settings()),
               QStringLiteral("fmg -y -i \"a.flv\" -vcodec wmv2  -s 160x120 -r 29.97 -b 200 -ar 22050 -ab 64 -ac 1 \"a.wmv\""));
 }
+
+// zorvo encode takes the page from the two extensions and gives the page's file for the
+// same settings (options left out at the page's defaults); a pair that no page offers and
+// an MPG below 20 frames a second are refused before anything runs.
+TEST_F(Encode, CommandLineMakesThePagesFile)
+{
+    const QString source = dir_.file(QStringLiteral("a.flv"));
+    ASSERT_TRUE(QFile::copy(path(Flv1Mp3), source));
+    struct Case {
+        const char* ext;
+        EncodeSettings settings;
+        QStringList options;
+    };
+    const Case cases[] = {
+        {"avi", with(0, "160x120", "12.5", "11025", "32", 0),
+         {QStringLiteral("--size"), QStringLiteral("160x120"), QStringLiteral("--rate"), QStringLiteral("12.5"),
+          QStringLiteral("--arate"), QStringLiteral("11025"), QStringLiteral("--abitrate"), QStringLiteral("32"),
+          QStringLiteral("--channels"), QStringLiteral("1")}},
+        {"mp3", mdlToolCmds::encodeDefaults(2), {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ext);
+        const QString byPage = dir_.file(QStringLiteral("page.") + QLatin1String(c.ext));
+        const QString byCli = dir_.file(QStringLiteral("cli.") + QLatin1String(c.ext));
+        ui::ScriptedAnswers answers;
+        answers.then(ui::Ok).then(ui::Ok);
+        ASSERT_EQ(run(source, byPage, c.settings), EncodeEnd::Done);
+        const tooltest::CliRun r
+            = tooltest::runZorvo(QStringList{QStringLiteral("encode"), source, QStringLiteral("-o"), byCli} + c.options);
+        EXPECT_EQ(r.exit, 0) << r.err.toStdString();
+        EXPECT_EQ(r.out, byCli + QLatin1Char('\n'));
+        EXPECT_EQ(tooltest::digest(byCli), tooltest::digest(byPage));
+    }
+
+    const QStringList before = tooltest::entries(dir_.path());
+    tooltest::CliRun r = tooltest::runZorvo({QStringLiteral("encode"), source, QStringLiteral("-o"), dir_.file(QStringLiteral("x.mkv"))});
+    EXPECT_EQ(r.exit, 3);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("无法把 a.flv 转成 x.mkv"))) << r.err.toStdString();
+    r = tooltest::runZorvo({QStringLiteral("encode"), source, QStringLiteral("-o"), dir_.file(QStringLiteral("x.mpg")),
+                            QStringLiteral("--rate"), QStringLiteral("15")});
+    EXPECT_EQ(r.exit, 3);
+    EXPECT_EQ(r.err.trimmed(), mdlEncode::rateMessage().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    EXPECT_EQ(tooltest::runZorvo({QStringLiteral("encode"), source, QStringLiteral("-o"), dir_.file(QStringLiteral("x.avi")),
+                                  QStringLiteral("--size"), QStringLiteral("320x240 -f")})
+                  .exit,
+              2);
+    EXPECT_EQ(tooltest::entries(dir_.path()), before);
+}

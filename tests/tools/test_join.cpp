@@ -459,3 +459,27 @@ TEST_F(Join, PageFollowsTheListAndRunsTheJob)
     EXPECT_EQ(selected, QList<int>{2});
     EXPECT_EQ(frmBuzy::instance(), nullptr);
 }
+
+// zorvo join gives the page's file for the same items; a folder as -o takes the page's
+// proposed name; one item or no -o is a wrong command line.
+TEST_F(Join, CommandLineMakesThePagesFile)
+{
+    const QStringList items = sources(H264AacFlv, {QStringLiteral("a.flv"), QStringLiteral("b.flv")});
+    const QString byPage = out_.file(QStringLiteral("page.flv"));
+    ui::ScriptedAnswers answers;
+    answers.thenFile(byPage);
+    ASSERT_EQ(run(items), JoinEnd::Done);
+
+    const QString byCli = out_.file(QStringLiteral("cli.flv"));
+    tooltest::CliRun r = tooltest::runZorvo({QStringLiteral("join"), items[0], items[1], QStringLiteral("-o"), byCli});
+    EXPECT_EQ(r.exit, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, byCli + QLatin1Char('\n'));
+    EXPECT_EQ(digest(byCli), digest(byPage));
+
+    r = tooltest::runZorvo({QStringLiteral("join"), items[0], items[1], QStringLiteral("-o"), out_.path()});
+    EXPECT_EQ(r.exit, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out.trimmed(), out_.file(QStringLiteral("a_merge.flv")));
+    EXPECT_EQ(tooltest::runZorvo({QStringLiteral("join"), items[0], QStringLiteral("-o"), byCli}).exit, 2);
+    EXPECT_EQ(tooltest::runZorvo({QStringLiteral("join"), items[0], items[1]}).exit, 2);
+    expectClean({QStringLiteral("a_merge.flv"), QStringLiteral("cli.flv"), QStringLiteral("page.flv")});
+}
