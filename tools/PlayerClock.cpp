@@ -64,13 +64,13 @@ Clock of(const QString& file)
     double fps = 25.0;
     if (video >= 0) {
         AVStream* st = in.ctx->streams[video];
-        for (unsigned i = 0; i < in.ctx->nb_streams; ++i)
-            if (static_cast<int>(i) != video)
-                in.ctx->streams[i]->discard = AVDISCARD_ALL;
         std::vector<int64_t> shown;
+        double firstRead = -1; // the time of the first packet in the file
         AVPacket* pkt = av_packet_alloc();
         while (pkt && static_cast<int>(shown.size()) < firstPictures && av_read_frame(in.ctx, pkt) >= 0) {
             const int64_t ts = pkt->pts != AV_NOPTS_VALUE ? pkt->pts : pkt->dts;
+            if (firstRead < 0 && ts != AV_NOPTS_VALUE)
+                firstRead = static_cast<double>(ts) * av_q2d(in.ctx->streams[pkt->stream_index]->time_base);
             if (pkt->stream_index == video && ts != AV_NOPTS_VALUE && !(pkt->flags & AV_PKT_FLAG_DISCARD))
                 shown.push_back(ts);
             av_packet_unref(pkt);
@@ -78,7 +78,11 @@ Clock of(const QString& file)
         av_packet_free(&pkt);
         std::sort(shown.begin(), shown.end());
         const double base = av_q2d(st->time_base);
-        const double start = in.ctx->start_time != AV_NOPTS_VALUE ? static_cast<double>(in.ctx->start_time) / AV_TIME_BASE : 0;
+        // libmpv reads Matroska itself and starts its clock at the first block of the
+        // file; every other type through libavformat, at the earliest stream's start.
+        double start = in.ctx->start_time != AV_NOPTS_VALUE ? static_cast<double>(in.ctx->start_time) / AV_TIME_BASE : 0;
+        if (QByteArray(in.ctx->iformat->name).contains("matroska") && firstRead >= 0)
+            start = firstRead;
         if (!shown.empty())
             first = std::max(0.0, static_cast<double>(shown.front()) * base - start);
         double decoder = 0;
