@@ -84,7 +84,7 @@ int cropCommand(const QStringList& raw)
     }
     // The job works in the output folder: one that is not there would leave it elsewhere.
     if (!QFileInfo(folder).isDir() && QFileInfo(source).isFile()) {
-        say(QStringLiteral("资料夹并不存在：") + folder);
+        say(QStringLiteral("不是一个存在的资料夹：") + folder);
         return ExitRefused;
     }
     CropJob job(std::move(request));

@@ -138,7 +138,8 @@ bool CropJob::cut(int i, QString& pieces)
 {
     using namespace mdlToolCmds;
     using mdlGetCmdOutput::runCmdWait;
-    showCount(i + 1);
+    if (i > 0) // the first is told before the source is read
+        showCount(i + 1);
     const QString piece = pieceName(i, ext_);
     const QString fixed = fixedName(piece);
     QFile::remove(here(piece));
