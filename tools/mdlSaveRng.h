@@ -1,8 +1,8 @@
 #pragma once
 // Saving the marked ranges of the file open in the player without re-encoding: all of
 // them joined into one new file (crop, mode 0) or each as a numbered file of its own in
-// a folder (split, mode 1). The player gathers the file and its marks; the job asks for
-// the output, cuts, re-muxes, joins, writes FLV metadata and reports.
+// a folder (split, mode 1). The player gathers the file and its marks; the menu asks for
+// the output, and CropJob cuts, re-muxes, joins and writes FLV metadata.
 #include <QString>
 #include <vector>
 

@@ -4,6 +4,10 @@
 #include "ToolTestEnv.h"
 #include "common/TestMedia.h"
 #include "app/mdlZorvoFLV.h"
+#include "media/MCI.h"
+#include "media/WindowRegistry.h"
+#include "player/Marks.h"
+#include "tools/PlayerClock.h"
 #include "tools/frmBuzy.h"
 #include "tools/mdlSaveRng.h"
 #include "tools/mdlToolCmds.h"
@@ -455,4 +459,126 @@ TEST_F(SaveRng, BreakDuringACutEndsTheJob)
         expectClean({});
     }
     EXPECT_TRUE(entries(hanging.tmpPath()).isEmpty());
+}
+
+namespace {
+
+// The length in frames and seconds the player's media device reports for a file.
+std::pair<int, float> deviceLength(const QString& file)
+{
+    ui::ScriptedAnswers noBoxes;
+    QWidget window;
+    media::MCI device;
+    device.openMCI(file, media::registerWindow(&window), QStringLiteral("marks"));
+    const std::pair<int, float> length{device.getTotalFrames(), device.getTotalSeconds()};
+    device.closeMCI();
+    EXPECT_TRUE(noBoxes.texts().isEmpty());
+    return length;
+}
+
+// The seconds the player hands to the crop for a mark text.
+std::vector<RangeSource::Range> playerRanges(const QString& file, const QString& text)
+{
+    const auto [frames, seconds] = deviceLength(file);
+    const playerMarks::Timing timing{static_cast<float>(seconds / frames), seconds};
+    std::vector<playerMarks::Mark> marks;
+    EXPECT_EQ(playerMarks::parseMarkText(text, frames, marks), playerMarks::ParseResult::Valid);
+    std::vector<RangeSource::Range> ranges;
+    for (const playerMarks::Mark& m : marks) {
+        const playerMarks::MarkTimes t = playerMarks::rsFormat(m, 0, 0, 0, timing);
+        ranges.push_back({t.sSec, t.eSec});
+    }
+    return ranges;
+}
+
+} // namespace
+
+// Without a window, a file's frames are timed as the player's device times them, on every
+// kind of test clip and on Matroska (which libmpv reads itself, with a clock of its own):
+// a mark text means the same seconds in both.
+TEST(PlayerClock, AgreesWithThePlayersDevice)
+{
+    TempDir dir;
+    const QString mkv = dir.file(QStringLiteral("a.mkv"));
+    ASSERT_EQ(QProcess::execute(ffmpeg(), {"-v", "error", "-i", path(H264AacFlv), "-c", "copy", mkv}), 0);
+    QStringList files{mkv};
+    for (const Clip* clip : {&Flv1Mp3, &H264AacFlv, &Mpeg1Mp2, &Mpeg4Mp3Avi, &Wmv2Wma2, &H264AacMp4, &SilentFlv,
+                             &Video640, &LongFlv, &CjkFlv, &Sample, &ToneMp3})
+        files << path(*clip);
+    for (const QString& file : files) {
+        SCOPED_TRACE(file.toStdString());
+        const auto [frames, seconds] = deviceLength(file);
+        const playerClock::Clock clock = playerClock::of(file);
+        ASSERT_TRUE(clock.ok);
+        EXPECT_EQ(clock.totalFrames, std::max(1, frames));
+        EXPECT_EQ(clock.totalSeconds, static_cast<double>(seconds));
+    }
+}
+
+// zorvo crop with the player's mark text makes the files the player's menu makes for the
+// same marks, joined and as pieces, on H.264 in FLV and on MPEG.
+TEST_F(SaveRng, CommandLineCropsAsThePlayerDoes)
+{
+    const QString marks = QStringLiteral("10-37  60-85");
+    for (const Clip* clip : {&H264AacFlv, &Mpeg1Mp2}) {
+        SCOPED_TRACE(clip->file);
+        const QString file = source(*clip, QStringLiteral("片 段.") + QFileInfo(clip->file).suffix());
+        const QString ext = QFileInfo(file).suffix();
+        const std::vector<RangeSource::Range> ranges = playerRanges(file, marks);
+        const QString byPage = out_.file(QStringLiteral("page.") + ext);
+        {
+            ui::ScriptedAnswers answers;
+            answers.then(ui::Ok).thenFile(byPage);
+            ASSERT_EQ(run(crop, marked(file, ranges)), SaveEnd::Done);
+        }
+        // The default target: the menu's proposed name beside the source.
+        tooltest::CliRun r = tooltest::runZorvo({QStringLiteral("crop"), file, QStringLiteral("--marks"), marks});
+        ASSERT_EQ(r.exit, 0) << r.err.toStdString();
+        const QString byCli = src_.file(mdlToolCmds::partName(file));
+        EXPECT_EQ(r.out, byCli + QLatin1Char('\n'));
+        EXPECT_EQ(digest(byCli), digest(byPage));
+
+        const QString pageDir = out_.file(QStringLiteral("page_") + ext);
+        const QString cliDir = out_.file(QStringLiteral("cli_") + ext);
+        ASSERT_TRUE(QDir().mkpath(pageDir) && QDir().mkpath(cliDir));
+        {
+            ui::ScriptedAnswers answers;
+            answers.then(ui::Ok).thenFile(pageDir);
+            ASSERT_EQ(run(split, marked(file, ranges)), SaveEnd::Done);
+        }
+        r = tooltest::runZorvo({QStringLiteral("crop"), file, QStringLiteral("--pieces"), QStringLiteral("--marks"), marks,
+                                QStringLiteral("-o"), cliDir});
+        ASSERT_EQ(r.exit, 0) << r.err.toStdString();
+        const QStringList pieces{mdlToolCmds::splitName(0, ext), mdlToolCmds::splitName(1, ext)};
+        EXPECT_EQ(r.out, cliDir + QLatin1Char('/') + pieces.join(QLatin1Char('\n') + cliDir + QLatin1Char('/')) + QLatin1Char('\n'));
+        EXPECT_EQ(entries(cliDir), pieces);
+        for (const QString& piece : pieces)
+            EXPECT_EQ(digest(cliDir + QLatin1Char('/') + piece), digest(pageDir + QLatin1Char('/') + piece)) << piece.toStdString();
+    }
+}
+
+// A mark text that cannot be read, or that the file cannot hold, is a wrong command line;
+// a source the menu refuses gets the menu's own message. Nothing is written.
+TEST_F(SaveRng, CommandLineRefusesMarksItCannotUse)
+{
+    const QString file = source(Flv1Mp3, QStringLiteral("a.flv"));
+    for (const char* text : {"5-x", "9-3", "5", "1-2-3", "-4", "  ", "2-5 6-"}) {
+        SCOPED_TRACE(text);
+        const tooltest::CliRun r = tooltest::runZorvo({QStringLiteral("crop"), file, QStringLiteral("--marks"), QString::fromLatin1(text)});
+        EXPECT_EQ(r.exit, 2);
+        EXPECT_TRUE(r.err.contains(QStringLiteral("标记"))) << r.err.toStdString();
+    }
+    tooltest::CliRun r = tooltest::runZorvo({QStringLiteral("crop"), file, QStringLiteral("--marks"), QStringLiteral("5-9 101-120")});
+    EXPECT_EQ(r.exit, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("超出影片的最后一个画格（100）"))) << r.err.toStdString();
+    EXPECT_EQ(tooltest::runZorvo({QStringLiteral("crop"), file}).exit, 2);
+
+    r = tooltest::runZorvo({QStringLiteral("crop"), src_.file(QStringLiteral("none.flv")), QStringLiteral("--marks"), QStringLiteral("5-9")});
+    EXPECT_EQ(r.exit, 3);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("或是其他的原因导致无法读取标记！"))) << r.err.toStdString();
+    const QString tone = source(ToneMp3, QStringLiteral("tone.mp3"));
+    r = tooltest::runZorvo({QStringLiteral("crop"), tone, QStringLiteral("--pieces"), QStringLiteral("--marks"), QStringLiteral("5-9")});
+    EXPECT_EQ(r.exit, 3);
+    EXPECT_TRUE(r.err.contains(mdlSaveRng::audioOnlyMessage(split).remove(QLatin1Char('\r')))) << r.err.toStdString();
+    EXPECT_EQ(entries(src_.path()), (QStringList{QStringLiteral("a.flv"), QStringLiteral("tone.mp3")}));
 }
