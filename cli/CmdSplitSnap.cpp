@@ -35,11 +35,17 @@ std::optional<QString> numberOf(const Args& args, const QString& name, int& exit
 }
 
 // The source's total seconds as the pages' properties step reads them, or nothing (with
-// the page's message said and exit set) when it cannot be opened or has no picture.
-std::optional<double> totalOf(const QString& source, const QString& pageWord, int& exit)
+// the message said and exit set) when the job refuses the source, or it cannot be opened
+// or has no picture.
+std::optional<double> totalOf(const std::optional<toolJob::Result>& refusal, const QString& source,
+                              const QString& pageWord, int& exit)
 {
-    const mdlSplit::Length length = mdlSplit::readLength(source);
     exit = ExitRefused;
+    if (refusal) {
+        sayMessage(refusal->message);
+        return std::nullopt;
+    }
+    const mdlSplit::Length length = mdlSplit::readLength(source);
     if (!length.opened) {
         say(mdlSplit::propertiesErrorHead() + QLatin1Char('\n') + source);
         return std::nullopt;
@@ -51,11 +57,15 @@ std::optional<double> totalOf(const QString& source, const QString& pageWord, in
     return length.total.toDouble();
 }
 
-// The first file of a series: firstName in the folder -o names (one that exists), else
-// beside the source; nothing (exit set) for a folder that is not there.
-std::optional<QString> seriesTarget(const Args& args, const QString& source, const QString& firstName, int& exit)
+// Where a job writes: one file as -o names it (or oneName in the folder it names, or beside
+// the source); a series from firstName in the folder -o names (one that exists), else
+// beside the source. Nothing (exit set) for a series into a folder that is not there.
+std::optional<QString> targetOf(const Args& args, const QString& source, bool one, const QString& oneName,
+                                const QString& firstName, int& exit)
 {
     const std::optional<QString> output = args.output();
+    if (one)
+        return outputIn(output, source, oneName);
     if (output && !output->isEmpty() && !QFileInfo(*output).isDir()) {
         say(QStringLiteral("资料夹并不存在：") + *output);
         exit = ExitRefused;
@@ -105,24 +115,16 @@ int splitCommand(const QStringList& raw)
         request.to = ab->mid(dash + 1);
     }
 
-    if (std::optional<toolJob::Result> no = SplitJob::refuseSource(request.source)) {
-        sayMessage(no->message);
-        return ExitRefused;
-    }
-    const std::optional<double> total = totalOf(request.source, splitWord, exit);
+    const std::optional<double> total = totalOf(SplitJob::refuseSource(request.source), request.source, splitWord, exit);
     if (!total)
         return exit;
     request.totalSeconds = *total;
     SplitJob job(request);
-    if (job.count() == 1) {
-        job.setTarget(outputIn(args.output(), request.source, mdlToolCmds::partName(request.source)));
-    } else {
-        const std::optional<QString> first =
-            seriesTarget(args, request.source, mdlToolCmds::splitName(0, job.ext()), exit);
-        if (!first)
-            return exit;
-        job.setTarget(*first);
-    }
+    const std::optional<QString> target = targetOf(args, request.source, job.count() == 1, mdlToolCmds::partName(request.source),
+                                                   mdlToolCmds::splitName(0, job.ext()), exit);
+    if (!target)
+        return exit;
+    job.setTarget(*target);
     return runJob(job, args.flag(forceFlag));
 }
 
@@ -161,23 +163,17 @@ int snapCommand(const QStringList& raw)
         *box = *n;
     }
 
-    if (std::optional<toolJob::Result> no = SnapJob::refuseSource(request.source)) {
-        sayMessage(no->message);
-        return ExitRefused;
-    }
-    const std::optional<double> total = totalOf(request.source, snapWord, exit);
+    const std::optional<double> total = totalOf(SnapJob::refuseSource(request.source), request.source, snapWord, exit);
     if (!total)
         return exit;
     request.totalSeconds = *total;
     SnapJob job(request);
-    if (job.single()) {
-        job.setTarget(outputIn(args.output(), request.source, mdlToolCmds::snapshotProposal(request.source, fmt)));
-    } else {
-        const std::optional<QString> first = seriesTarget(args, request.source, mdlToolCmds::snapshotName(0, fmt), exit);
-        if (!first)
-            return exit;
-        job.setTarget(*first);
-    }
+    const std::optional<QString> target = targetOf(args, request.source, job.single(),
+                                                   mdlToolCmds::snapshotProposal(request.source, fmt),
+                                                   mdlToolCmds::snapshotName(0, fmt), exit);
+    if (!target)
+        return exit;
+    job.setTarget(*target);
     return runJob(job, args.flag(forceFlag));
 }
 

@@ -37,8 +37,7 @@ void SnapJob::setTarget(const QString& target)
 
 std::optional<Result> SnapJob::refuseSource(const QString& source)
 {
-    const QString s = source.trimmed();
-    if (s.isEmpty() || !QFileInfo(s).isFile() || !mdlZorvoFLV::isEditableFile(s))
+    if (!editableSource(source))
         return refused(End::Refused, mdlSnap::refusedMessage(), false);
     return std::nullopt;
 }

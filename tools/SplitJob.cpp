@@ -40,8 +40,7 @@ void SplitJob::setTarget(const QString& target)
 
 std::optional<Result> SplitJob::refuseSource(const QString& source)
 {
-    const QString s = source.trimmed();
-    if (s.isEmpty() || !QFileInfo(s).isFile() || !mdlZorvoFLV::isEditableFile(s))
+    if (!editableSource(source))
         return refused(End::Refused, mdlSplit::refusedMessage(), false);
     return std::nullopt;
 }
