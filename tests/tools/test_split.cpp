@@ -645,6 +645,14 @@ TEST_F(Split, CommandLineMakesThePagesPiecesAndRefusesWhatThePageRefuses)
         EXPECT_EQ(digest(cli.file(name)), digest(out_.file(name))) << name.toStdString();
     }
     EXPECT_EQ(r.out, made.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+    // Only the last piece is left there: a second run does not overwrite it.
+    QFile::remove(made[0]);
+    QFile::remove(made[1]);
+    QFile::resize(made[2], 10);
+    EXPECT_EQ(tooltest::runZorvo({QStringLiteral("split"), file, QStringLiteral("--seconds"), QStringLiteral("5"), QStringLiteral("-o"),
+                                  cli.path()}).exit,
+              4);
+    EXPECT_EQ(QFileInfo(made[2]).size(), 10);
 
     TempDir none;
     r = tooltest::runZorvo({QStringLiteral("split"), file, QStringLiteral("--parts"), QStringLiteral("0"), QStringLiteral("-o"), none.path()});
