@@ -6,7 +6,6 @@
 #include "tools/mdlSplit.h"
 #include "tools/mdlToolCmds.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 namespace cli {
@@ -19,7 +18,8 @@ const QString snapWord = QStringLiteral("截图");
 // A job's message, written for a message box with CR LF between its lines.
 void sayMessage(QString text) { say(text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))); }
 
-// A number given to an option, or nothing (with the usage said in exit) when it is none.
+// The number given to an option (trimmed); nothing when the option is not given, or when
+// its value is no number (then the usage is said and exit set).
 std::optional<QString> numberOf(const Args& args, const QString& name, int& exit)
 {
     const std::optional<QString> v = args.value(name);
