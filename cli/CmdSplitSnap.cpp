@@ -58,20 +58,20 @@ std::optional<double> totalOf(const std::optional<toolJob::Result>& refusal, con
 }
 
 // Where a job writes: one file as -o names it (or oneName in the folder it names, or beside
-// the source); a series from firstName in the folder -o names (one that exists), else
-// beside the source. Nothing (exit set) for a series into a folder that is not there.
+// the source); a series from firstName in the folder -o names, else beside the source.
+// Nothing (exit set) when that folder is not there: the job works in it.
 std::optional<QString> targetOf(const Args& args, const QString& source, bool one, const QString& oneName,
                                 const QString& firstName, int& exit)
 {
     const std::optional<QString> output = args.output();
-    if (one)
-        return outputIn(output, source, oneName);
-    if (output && !output->isEmpty() && !QFileInfo(*output).isDir()) {
-        say(QStringLiteral("资料夹并不存在：") + *output);
+    const QString target = outputIn(output, source, one ? oneName : firstName);
+    const QString folder = one || !output || output->isEmpty() ? QFileInfo(target).absolutePath() : absolute(*output);
+    if (!QFileInfo(folder).isDir()) {
+        say(QStringLiteral("不是一个存在的资料夹：") + folder);
         exit = ExitRefused;
         return std::nullopt;
     }
-    return outputIn(output, source, firstName);
+    return target;
 }
 
 } // namespace
