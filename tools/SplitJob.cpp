@@ -172,12 +172,17 @@ Result SplitJob::runs()
     mdlZorvoFLV::changeToFolder(target_);
     reencodeAsked_ = reencode_ = false;
 
+    const auto showCount = [this](int current) {
+        step(current, count(), mdlToolCmds::buzyLabel(splitWord, count(), current));
+    };
+    showCount(1); // before the source is read
     // Each piece is checked before any takes its name.
     const mdlResultCheck::Probe sourceProbe = mdlResultCheck::probe(source_);
     bool made = true;
     Result r;
     for (int i = 0; i < count() && made; ++i) {
-        step(i + 1, count(), mdlToolCmds::buzyLabel(splitWord, count(), i + 1));
+        if (i > 0)
+            showCount(i + 1);
         made = cutOne(i);
         const QString pieceFile = QDir::current().absoluteFilePath(mdlToolCmds::pieceName(i, ext_));
         r.message = mdlResultCheck::judge(made, pieceFile, [&] {
