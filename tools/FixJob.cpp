@@ -26,8 +26,7 @@ FixJob::FixJob(Request request)
 
 std::optional<Result> FixJob::refuseSource(const QString& source)
 {
-    const QString s = source.trimmed();
-    if (s.isEmpty() || !QFileInfo(s).isFile() || !mdlZorvoFLV::isEditableFile(s))
+    if (!editableSource(source))
         return refused(End::Refused, mdlFix::refusedMessage(), false);
     return std::nullopt;
 }

@@ -2,66 +2,17 @@
 
 #include "app/Numbers.h"
 #include "app/mdlZorvoFLV.h"
+#include "tools/SnapJob.h"
 #include "tools/ToolHost.h"
-#include "tools/frmBuzy.h"
-#include "tools/mdlGetCmdOutput.h"
-#include "tools/mdlResultCheck.h"
 #include "tools/mdlToolCmds.h"
 #include "tools/mdlTools.h"
-#include "tools/mdlToolJob.h"
 #include "ui/CommDialog.h"
-#include "ui/MsgBox.h"
-
-#include <QCoreApplication>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
-#include <QStringList>
 
 namespace mdlSnap {
 
-using namespace mdlToolJob;
-
 namespace {
-
 const QString crlf = QStringLiteral("\r\n");
 const QString snapWord = QStringLiteral("截图");
-
-void setCountLine(qint64 total, qint64 current)
-{
-    if (frmBuzy* form = frmBuzy::instance())
-        form->setLabel(mdlToolCmds::buzyLabel(snapWord, static_cast<int>(total), static_cast<int>(current)));
-}
-
-QStringList snapTemporaries() { return {QStringLiteral("~tmpS*.*")}; }
-
-// One run for moment i, its picture renamed to to. False when FFmpeg left no picture, a
-// picture that does not open (reason says why) or one that could not take its name.
-bool takeOne(ToolHost& host, const QString& source, double moment, const QString& fmt, const QString& to, bool single,
-             QString& reason)
-{
-    const QString picture = QDir::current().absoluteFilePath(mdlToolCmds::snapshotTempName(fmt));
-    QFile::remove(picture);
-    mdlGetCmdOutput::runCmdWait(mdlToolCmds::snapshotCmd(mdlTools::pathFfmpeg, source, moment, fmt));
-    const bool made = sizeOf(picture) > 0;
-    reason = mdlResultCheck::judge(made, picture, [&] { return mdlResultCheck::checkPicture(picture); });
-    // An empty picture on a disk with room: said as such.
-    if (!made && reason.isEmpty() && QFileInfo::exists(picture))
-        reason = mdlResultCheck::checkPicture(picture);
-    if (!made || !reason.isEmpty()) {
-        // Never saved under the picture's name.
-        QFile::remove(picture);
-        return false;
-    }
-    if (sameFile(picture, to)) // a target that carries FFmpeg's own name
-        return true;
-    if (single)
-        host.closeRunFn(to);
-    QFile::remove(to);
-    return !QFileInfo::exists(to) && QFile::rename(picture, to);
-}
-
 } // namespace
 
 QString hintText() { return QStringLiteral("按照步骤输入参数之后，“执行截图功能”便可以按下"); }
@@ -86,24 +37,19 @@ SnapEnd cmdMediaSnap(ToolHost& host, QWidget* workspace, const SnapRequest& requ
     host.pausePlayer();
 
     const QString source = request.source.trimmed();
-    if (source.isEmpty() || !QFileInfo(source).isFile() || !mdlZorvoFLV::isEditableFile(source)) {
-        ui::msgBox(refusedMessage(), ui::OkOnly, ui::noticeTitle, workspace);
-        return SnapEnd::Refused;
+    SnapJob job({source, request.stretch, request.spacing, mdlZorvoFLV::valLenient(request.totalTag), request.at,
+                 request.from, request.to, request.count, request.every, request.type, {}});
+    if (std::optional<toolJob::Result> no = job.refusePlan()) {
+        mdlTools::reportEnd(host, workspace, *no);
+        return no->end == toolJob::End::Refused ? SnapEnd::Refused : SnapEnd::Invalid;
     }
-    const QString fmt = request.type.trimmed().toLower();
-    const SnapPlan plan = planSnapshots(request.stretch, request.spacing, mdlZorvoFLV::valLenient(request.totalTag),
-                                        request.at, request.from, request.to, request.count, request.every);
-    if (!plan.valid || plan.count < 1 || !pictureTypes().contains(fmt.toUpper())) {
-        ui::msgBox(failureMessage(), ui::OkOnly, ui::errorTitle, workspace);
-        return SnapEnd::Invalid;
-    }
-    const bool single = plan.spacing == 0;
+    const QString fmt = job.format();
 
     ui::CommDialog& dlg = ui::CommDialog::shared();
     dlg.hwndOwner = workspace;
     dlg.InitDir = mdlZorvoFLV::getOutputFolder(source, saveFolder);
     QString target;
-    if (single) {
+    if (job.single()) {
         dlg.DialogTitle.clear();
         dlg.setFilter(saveFilter(fmt));
         dlg.setFilterIndex(1);
@@ -119,46 +65,16 @@ SnapEnd cmdMediaSnap(ToolHost& host, QWidget* workspace, const SnapRequest& requ
     }
     if (target.isEmpty())
         return SnapEnd::NoTarget;
-    mdlZorvoFLV::changeToFolder(target);
+    job.setTarget(target);
 
-    // A picture named like the source would be deleted to make room for it.
-    if (sameFile(target, source)) {
-        ui::msgBox(sameFileMessage(), ui::OkOnly, ui::noticeTitle, workspace);
-        return SnapEnd::SameAsSource;
-    }
-
-    QElapsedTimer started;
-    started.start();
-    mdlTools::buzySateShow(host, true, workspace);
-    setCountLine(plan.count, 1);
-    mdlTools::dealMyResource(host, QStringLiteral("Snap"), true);
-    // A source named like a temporary file ("~tmpSample.flv") is kept.
-    clearMatching(snapTemporaries(), {source, target});
-
-    const QDir here = QDir::current();
-    bool made = true;
-    QString reason;
-    for (qint64 i = 0; i < plan.count && made; ++i) {
-        setCountLine(plan.count, i + 1);
-        const QString to = single ? target : here.absoluteFilePath(snapshotName(static_cast<int>(i), fmt));
-        made = takeOne(host, source, snapshotMoment(plan, i), fmt, to, single, reason);
-    }
-
-    clearMatching(snapTemporaries(), {source, target});
-    if (made && sizeOf(target) > 0) {
-        mdlTools::buzySateShow(host, false, workspace);
-        mdlTools::dealMyResource(host, QStringLiteral("notCapMCI"), false);
-        mdlTools::doneAfterSave(host, target, false, secondsSince(started), false);
+    switch (mdlTools::runInWindow(host, workspace, job).end) {
+    case toolJob::End::Done:
         return SnapEnd::Done;
+    case toolJob::End::SameAsSource:
+        return SnapEnd::SameAsSource;
+    default:
+        return SnapEnd::Failed;
     }
-
-    QCoreApplication::processEvents();
-    clearMatching(snapTemporaries(), {source, target});
-    mdlTools::dealMyResource(host, QStringLiteral("notCapMCI"), false);
-    const bool broke = mdlTools::buzySateShow(host, false, workspace);
-    if (!broke)
-        ui::msgBox(mdlResultCheck::withReason(failureMessage(), reason), ui::OkOnly, ui::errorTitle, workspace);
-    return SnapEnd::Failed;
 }
 
 } // namespace mdlSnap

@@ -1,8 +1,6 @@
 #pragma once
-// The snapshot series job: one picture at a moment, or a series over the whole video or
-// a stretch of it, each picture taken by its own FFmpeg run in the output folder and
-// renamed to its final name. The page gathers the inputs; the planner is
-// mdlToolCmds::planSnapshots.
+// The snapshot page's job: the page's checks and dialogs around SnapJob, and the texts of
+// both. The page gathers the inputs; the planner is mdlToolCmds::planSnapshots.
 #include <QString>
 
 class QWidget;

@@ -3,124 +3,29 @@
 #include "app/Numbers.h"
 #include "app/mdlZorvoFLV.h"
 #include "media/MCI.h"
+#include "media/MpvDevice.h"
 #include "media/WindowRegistry.h"
+#include "tools/SplitJob.h"
 #include "tools/ToolHost.h"
-#include "tools/frmBuzy.h"
-#include "tools/mdlGetCmdOutput.h"
-#include "tools/mdlResultCheck.h"
 #include "tools/mdlToolCmds.h"
 #include "tools/mdlTools.h"
-#include "tools/mdlToolJob.h"
 #include "ui/CommDialog.h"
 #include "ui/MsgBox.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 
 namespace mdlSplit {
-
-using namespace mdlToolJob;
 
 namespace {
 
 const QString crlf = QStringLiteral("\r\n");
 const QString splitWord = QStringLiteral("切割");
 
-void setCountLine(int total, int current)
+// The length in milliseconds as the properties step makes it seconds: through float, as
+// MCI::getTotalSeconds keeps it, then two decimals.
+QString totalTag(qint64 milliseconds)
 {
-    if (frmBuzy* form = frmBuzy::instance())
-        form->setLabel(mdlToolCmds::buzyLabel(splitWord, total, current));
-}
-
-// Every file the job writes, deletes or replaces in the output folder: the pieces, their
-// re-muxed forms and the outputs. The source must be none of them.
-bool sourceAmongJobFiles(const QString& source, const QString& ext, int count, const QString& target)
-{
-    using namespace mdlToolCmds;
-    const QDir here = QDir::current();
-    if (sameFile(target, source))
-        return true;
-    for (int i = 0; i < count; ++i) {
-        if (sameFile(here.absoluteFilePath(pieceName(i, ext)), source)
-            || sameFile(here.absoluteFilePath(fixedName(pieceName(i, ext))), source))
-            return true;
-        if (count > 1 && sameFile(here.absoluteFilePath(splitName(i, ext)), source))
-            return true;
-    }
-    return false;
-}
-
-// The runs of one piece, each checked for the file it should leave. False when the piece
-// is missing or empty at the end.
-bool cutOne(int type, int i, const mdlToolCmds::Piece& p, const QString& source, const QString& ext, bool& reencodeAsked,
-            bool& reencode, QElapsedTimer& started)
-{
-    using namespace mdlToolCmds;
-    using mdlGetCmdOutput::runCmdWait;
-    const QDir here = QDir::current();
-    const QString piece = pieceName(i, ext);
-    const QString pieceFile = here.absoluteFilePath(piece);
-    QFile::remove(pieceFile);
-    const CutTimes t = cutTimes(p.start, p.end);
-
-    switch (type) {
-    case 1:
-    case 2: {
-        runCmdWait(cutPiece(mdlTools::pathMencoder, t, piece, source, false));
-        if (sizeOf(pieceFile) <= 0)
-            return false;
-        runCmdWait(remuxPiece(mdlTools::pathFfmpeg, piece));
-        QFile::remove(pieceFile);
-        const QString fixed = here.absoluteFilePath(fixedName(piece));
-        if (sizeOf(fixed) <= 0 || !QFile::rename(fixed, pieceFile))
-            return false;
-        if (type == 1)
-            runCmdWait(flvmdiBare(mdlTools::pathFlvmdi, piece));
-        break;
-    }
-    default:
-        runCmdWait(cutPiece(mdlTools::pathMencoder, t, piece, source, false));
-        if (sizeOf(pieceFile) == 0) {
-            // The sound could not be copied into the piece: asked once a job, and every
-            // later piece that comes out empty is re-encoded on that answer.
-            // An empty piece on a full disk is no sign of sound that cannot be copied.
-            if (mdlResultCheck::diskFull(here.path(), 0))
-                return false;
-            if (!reencodeAsked) {
-                reencodeAsked = true;
-                reencode = ui::msgBox(reencodeQuestion(), ui::OkCancel) == ui::Ok;
-                started.restart();
-            }
-            if (reencode) {
-                QFile::remove(pieceFile);
-                runCmdWait(cutPiece(mdlTools::pathMencoder, t, piece, source, true));
-            }
-        }
-        break;
-    }
-    return sizeOf(pieceFile) > 0;
-}
-
-// The pieces take their final names: split_001 … for several, the target for one. An
-// older file of that name is let go by the player and replaced.
-bool renamePieces(ToolHost& host, int count, const QString& ext, const QString& target)
-{
-    using namespace mdlToolCmds;
-    const QDir here = QDir::current();
-    for (int i = 0; i < count; ++i) {
-        const QString to = count > 1 ? here.absoluteFilePath(splitName(i, ext)) : target;
-        const QString from = here.absoluteFilePath(pieceName(i, ext));
-        if (sameFile(from, to))
-            continue; // a target named like the piece is the piece
-        host.closeRunFn(to);
-        QFile::remove(to);
-        if (QFileInfo::exists(to) || !QFile::rename(from, to))
-            return false;
-    }
-    return true;
+    return QString::number(static_cast<float>(static_cast<double>(milliseconds) / 1000.0), 'f', 2);
 }
 
 } // namespace
@@ -179,34 +84,42 @@ QString readProperties(ToolHost& host, QWidget* owner, QWidget* picture, const Q
     return tag == noPictureTag ? QString() : tag;
 }
 
+Length readLength(const QString& source)
+{
+    Length length;
+    if (source.isEmpty() || !QFileInfo(source).isFile())
+        return length;
+    // No window: libmpv without a video output, the device the pages get offscreen.
+    media::MpvDevice device;
+    device.setMsFormat(true);
+    if (device.openFile(source, nullptr) != 0)
+        return length;
+    length.opened = true;
+    length.picture = device.hasVideo();
+    if (length.picture)
+        length.total = totalTag(device.length());
+    return length;
+}
+
 SplitEnd cmdMediaSplit(ToolHost& host, QWidget* workspace, const SplitRequest& request, QString& saveFolder)
 {
     using namespace mdlToolCmds;
     host.pausePlayer();
 
     const QString source = request.source.trimmed();
-    if (source.isEmpty() || !QFileInfo(source).isFile() || !mdlZorvoFLV::isEditableFile(source)) {
-        ui::msgBox(refusedMessage(), ui::OkOnly, ui::noticeTitle, workspace);
-        return SplitEnd::Refused;
+    SplitJob job({source, request.option, mdlZorvoFLV::valLenient(request.totalTag), request.number, request.from,
+                  request.to, {}});
+    if (std::optional<toolJob::Result> no = job.refusePlan()) {
+        mdlTools::reportEnd(host, workspace, *no);
+        return no->end == toolJob::End::Refused ? SplitEnd::Refused : SplitEnd::Invalid;
     }
-    const QString ext = lowerExt(source);
-    const int type = sourceType(ext);
-
-    const SplitPlan plan = planSplit(request.option, mdlZorvoFLV::valLenient(request.totalTag), QFileInfo(source).size(),
-                                     request.number, request.from, request.to);
-    const QList<Piece> pieces = splitPieces(plan);
-    if (!plan.valid || pieces.isEmpty()) {
-        // Nothing has run and nothing was made: only the message.
-        ui::msgBox(failureMessage(), ui::OkOnly, ui::errorTitle, workspace);
-        return SplitEnd::Invalid;
-    }
-    const int count = static_cast<int>(pieces.size());
+    const QString ext = job.ext();
 
     ui::CommDialog& dlg = ui::CommDialog::shared();
     dlg.hwndOwner = workspace;
     dlg.InitDir = mdlZorvoFLV::getOutputFolder(source, saveFolder);
     QString target;
-    if (count == 1) {
+    if (job.count() == 1) {
         dlg.DialogTitle.clear();
         dlg.setFilter(saveFilter(ext));
         dlg.setFilterIndex(1);
@@ -222,58 +135,16 @@ SplitEnd cmdMediaSplit(ToolHost& host, QWidget* workspace, const SplitRequest& r
     }
     if (target.isEmpty())
         return SplitEnd::NoTarget;
-    mdlZorvoFLV::changeToFolder(target);
+    job.setTarget(target);
 
-    // The source may not be any file the job writes or replaces: a piece, its re-muxed
-    // form, or an output of the series would take its place before it was read through.
-    if (sourceAmongJobFiles(source, ext, count, target)) {
-        ui::msgBox(sameFileMessage(), ui::OkOnly, ui::noticeTitle, workspace);
-        return SplitEnd::SameAsSource;
-    }
-
-    QElapsedTimer started;
-    started.start();
-    mdlTools::buzySateShow(host, true, workspace);
-    setCountLine(count, 1);
-    mdlTools::dealMyResource(host, editMode(type), true);
-
-    // Each piece is checked before any takes its name.
-    const mdlResultCheck::Probe sourceProbe = mdlResultCheck::probe(source);
-    bool made = true;
-    QString reason;
-    bool reencodeAsked = false, reencode = false;
-    for (int i = 0; i < count && made; ++i) {
-        setCountLine(count, i + 1);
-        made = cutOne(type, i, pieces[i], source, ext, reencodeAsked, reencode, started);
-        const QString pieceFile = QDir::current().absoluteFilePath(pieceName(i, ext));
-        reason = mdlResultCheck::judge(made, pieceFile, [&] {
-            return mdlResultCheck::checkMedia(pieceFile, mdlResultCheck::piecesOf(sourceProbe, {{pieces[i].start, pieces[i].end}}));
-        });
-        made = made && reason.isEmpty();
-    }
-    if (made)
-        made = renamePieces(host, count, ext, target);
-
-    clearTemporaries({source, target});
-
-    const qint64 size = sizeOf(target);
-    if (made && size > 0) {
-        const bool broke = mdlTools::buzySateShow(host, false, workspace);
-        mdlTools::dealMyResource(host, QStringLiteral("notCapMCI"), false);
-        // A run broken off can leave a piece cut short: the report says so.
-        mdlTools::doneAfterSave(host, target, false, secondsSince(started), broke);
+    switch (mdlTools::runInWindow(host, workspace, job).end) {
+    case toolJob::End::Done:
         return SplitEnd::Done;
+    case toolJob::End::SameAsSource:
+        return SplitEnd::SameAsSource;
+    default:
+        return SplitEnd::Failed;
     }
-    if (made && size == 0)
-        QFile::remove(target);
-
-    QCoreApplication::processEvents();
-    clearTemporaries({source, target});
-    mdlTools::dealMyResource(host, QStringLiteral("notCapMCI"), false);
-    const bool broke = mdlTools::buzySateShow(host, false, workspace);
-    if (!broke)
-        ui::msgBox(mdlResultCheck::withReason(failureMessage(), reason), ui::OkOnly, ui::errorTitle, workspace);
-    return SplitEnd::Failed;
 }
 
 } // namespace mdlSplit

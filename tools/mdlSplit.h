@@ -1,8 +1,6 @@
 #pragma once
-// The split job: cuts one video into pieces by stream copy (N equal parts, pieces of N
-// seconds or N KB, or one piece between two points in seconds, KB or percent), each piece
-// cut by time with MEncoder, re-muxed and given fresh metadata where its type needs it.
-// Also the properties step that the split and snapshot pages share: the source's length,
+// The split page's job: the page's checks and dialogs around SplitJob, and the texts of
+// both. Also the properties step that the split and snapshot pages share: the source's length,
 // read through a short-lived media device of its own.
 #include <QString>
 
@@ -43,6 +41,16 @@ QString propertiesErrorHead();
 // (the player paused first). The device is closed again in every case.
 QString readProperties(ToolHost& host, QWidget* owner, QWidget* picture, const QString& source,
                        const QString& pageWord);
+
+// The same properties without a window (libmpv without a video output), for the command
+// line: whether the file opened, whether it has a picture, and then its total seconds
+// with two decimals, as readProperties gives them.
+struct Length {
+    bool opened = false;
+    bool picture = false;
+    QString total;
+};
+Length readLength(const QString& source);
 
 // What the page hands the job: the source box, the chosen option, the properties' Tag
 // and the boxes of the option (number for options 0 to 2, from and to for 3 to 5).

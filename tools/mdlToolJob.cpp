@@ -11,6 +11,12 @@
 
 namespace mdlToolJob {
 
+bool editableSource(const QString& source)
+{
+    const QString s = source.trimmed();
+    return !s.isEmpty() && QFileInfo(s).isFile() && mdlZorvoFLV::isEditableFile(s);
+}
+
 bool sameFile(const QString& a, const QString& b)
 {
     if (a == b)

@@ -10,6 +10,8 @@ namespace mdlToolJob {
 
 // The same file: the same text, or two existing paths that lead to one file ("./", links).
 bool sameFile(const QString& a, const QString& b);
+// Whether a source box's text names a file that the tools can cut (after trimming).
+bool editableSource(const QString& source);
 // Whether file is one of the files.
 bool isAnyOf(const QString& file, const QStringList& files);
 // Deletes the files of the current folder that match the patterns, except the files to

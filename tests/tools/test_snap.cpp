@@ -188,3 +188,43 @@ TEST_F(Snap, PageFollowsThePlannerAndRuns)
         EXPECT_EQ(picture(out_.file(QString::fromLatin1(name))), QStringLiteral("mjpeg 320x240")) << name;
     expectClean({QStringLiteral("snapshot_001.jpg"), QStringLiteral("snapshot_002.jpg")});
 }
+
+// zorvo snap takes the page's pictures for the same series (two from 1 to 3 s as PNG),
+// byte for byte, with the length read without a window; a stretch that ends before it
+// begins is refused with the page's failure message and exit 3, and nothing is written.
+TEST_F(Snap, CommandLineTakesThePagesPictures)
+{
+    const QString file = source(QStringLiteral("a.flv"));
+    SnapPage page(host_);
+    page.jobWindow = host_.workspace.get();
+    page.txtMdSplit->setText(file);
+    page.cmdMdSplitChk_Click();
+    ASSERT_FALSE(page.cmdMdSplitChkTag.isEmpty());
+    {
+        ui::ScriptedAnswers answers;
+        answers.thenFile(out_.path() + QLatin1Char('/'));
+        ASSERT_EQ(run({file, 2, 0, page.cmdMdSplitChkTag, {}, QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("2"), {},
+                       QStringLiteral("PNG")}),
+                  SnapEnd::Done);
+    }
+
+    TempDir cli;
+    tooltest::CliRun r = tooltest::runZorvo({QStringLiteral("snap"), file, QStringLiteral("--count"), QStringLiteral("2"),
+                                             QStringLiteral("--from"), QStringLiteral("1"), QStringLiteral("--to"),
+                                             QStringLiteral("3"), QStringLiteral("--format"), QStringLiteral("png"),
+                                             QStringLiteral("-o"), cli.path()});
+    EXPECT_EQ(r.exit, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, cli.file(QStringLiteral("snapshot_001.png")) + QLatin1Char('\n') + cli.file(QStringLiteral("snapshot_002.png"))
+                         + QLatin1Char('\n'));
+    for (const QString name : {QStringLiteral("snapshot_001.png"), QStringLiteral("snapshot_002.png")})
+        EXPECT_EQ(tooltest::digest(cli.file(name)), tooltest::digest(out_.file(name))) << name.toStdString();
+
+    TempDir none;
+    r = tooltest::runZorvo({QStringLiteral("snap"), file, QStringLiteral("--every"), QStringLiteral("1"), QStringLiteral("--from"),
+                            QStringLiteral("3"), QStringLiteral("--to"), QStringLiteral("1"), QStringLiteral("-o"), none.path()});
+    EXPECT_EQ(r.exit, 3);
+    EXPECT_TRUE(r.err.contains(mdlSnap::failureMessage().replace(QStringLiteral("\r\n"), QStringLiteral("\n"))))
+        << r.err.toStdString();
+    EXPECT_EQ(entries(none.path()), QStringList{});
+    EXPECT_EQ(entries(src_.path()), QStringList{QStringLiteral("a.flv")});
+}

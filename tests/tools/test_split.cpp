@@ -616,3 +616,55 @@ TEST_F(Split, PropertiesOfSoundAndOfWhatCannotBeOpened)
     EXPECT_EQ(page.cmdMdSplitChkTag.size(), 5); // two decimals
     EXPECT_EQ(ui::shownBoxes().size(), 2u);
 }
+
+// zorvo split reads the length without a window and makes the page's pieces for the same
+// request, byte for byte; a plan the page refuses is refused with its message and exit 3,
+// and a source without a picture with the page's own text; neither writes anything.
+TEST_F(Split, CommandLineMakesThePagesPiecesAndRefusesWhatThePageRefuses)
+{
+    const QString file = copy(madeSource("b.flv"), QStringLiteral("片 段.flv"));
+    SplitPage page(host_);
+    page.jobWindow = host_.workspace.get();
+    page.txtMdSplit->setText(file);
+    page.cmdMdSplitChk_Click();
+    ASSERT_FALSE(page.cmdMdSplitChkTag.isEmpty());
+    {
+        ui::ScriptedAnswers answers;
+        answers.thenFile(out_.path());
+        ASSERT_EQ(run({file, 1, page.cmdMdSplitChkTag, QStringLiteral("5"), {}, {}}), SplitEnd::Done);
+    }
+
+    TempDir cli;
+    tooltest::CliRun r = tooltest::runZorvo({QStringLiteral("split"), file, QStringLiteral("--seconds"), QStringLiteral("5"),
+                                             QStringLiteral("-o"), cli.path()});
+    EXPECT_EQ(r.exit, 0) << r.err.toStdString();
+    QStringList made;
+    for (int i = 0; i < 3; ++i) {
+        const QString name = mdlToolCmds::splitName(i, QStringLiteral("flv"));
+        made << cli.file(name);
+        EXPECT_EQ(digest(cli.file(name)), digest(out_.file(name))) << name.toStdString();
+    }
+    EXPECT_EQ(r.out, made.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+    // Only the last piece is left there: a second run does not overwrite it.
+    QFile::remove(made[0]);
+    QFile::remove(made[1]);
+    QFile::resize(made[2], 10);
+    EXPECT_EQ(tooltest::runZorvo({QStringLiteral("split"), file, QStringLiteral("--seconds"), QStringLiteral("5"), QStringLiteral("-o"),
+                                  cli.path()}).exit,
+              4);
+    EXPECT_EQ(QFileInfo(made[2]).size(), 10);
+
+    TempDir none;
+    r = tooltest::runZorvo({QStringLiteral("split"), file, QStringLiteral("--parts"), QStringLiteral("0"), QStringLiteral("-o"), none.path()});
+    EXPECT_EQ(r.exit, 3);
+    EXPECT_TRUE(r.err.contains(QString(kFailure).replace(QStringLiteral("\r\n"), QStringLiteral("\n")))) << r.err.toStdString();
+    const QString silent = copy(path(ToneMp3), QStringLiteral("t.flv")); // sound alone, named as a video
+    r = tooltest::runZorvo({QStringLiteral("split"), silent, QStringLiteral("--range"), QStringLiteral("1-2"), QStringLiteral("-o"), none.path()});
+    EXPECT_EQ(r.exit, 3);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("“切割功能”无法处理没有画面／视讯的影片！"))) << r.err.toStdString();
+    EXPECT_EQ(entries(none.path()), QStringList{});
+    EXPECT_EQ(tooltest::runZorvo({QStringLiteral("split"), file, QStringLiteral("--parts"), QStringLiteral("2"),
+                                  QStringLiteral("--kb"), QStringLiteral("9")}).exit,
+              2);
+    EXPECT_EQ(entries(src_.path()), (QStringList{QStringLiteral("t.flv"), QStringLiteral("片 段.flv")}));
+}
