@@ -189,6 +189,14 @@ int runJob(toolJob::ToolJob& job, bool force)
         return ExitRefused;
     }
     const QStringList outputs = job.outputs();
+    // A job works in its output folder: the windows' dialogs only give one that exists.
+    for (const QString& file : outputs) {
+        const QString folder = QFileInfo(file).absolutePath();
+        if (!QFileInfo(folder).isDir()) {
+            say(QStringLiteral("不是一个存在的资料夹：") + folder);
+            return ExitRefused;
+        }
+    }
     QStringList there;
     for (const QString& file : outputs)
         if (QFileInfo::exists(file))

@@ -82,11 +82,6 @@ int cropCommand(const QStringList& raw)
         request.target = outputIn(args.output(), source, QFileInfo(mdlToolCmds::partName(source)).fileName());
         folder = QFileInfo(request.target).absolutePath();
     }
-    // The job works in the output folder: one that is not there would leave it elsewhere.
-    if (!QFileInfo(folder).isDir() && QFileInfo(source).isFile()) {
-        say(QStringLiteral("不是一个存在的资料夹：") + folder);
-        return ExitRefused;
-    }
     CropJob job(std::move(request));
     return runJob(job, args.flag(forceFlag));
 }

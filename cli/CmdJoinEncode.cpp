@@ -26,16 +26,6 @@ bool oneValue(const QString& value)
     return std::none_of(value.begin(), value.end(), [](QChar c) { return c.isSpace() || c == QLatin1Char('"'); });
 }
 
-// The page's dialogs only give a target in a folder that exists; here it is refused
-// before the job runs rather than ending in its failure message.
-bool folderMissing(const QString& target)
-{
-    if (QFileInfo(target).absoluteDir().exists())
-        return false;
-    say(QStringLiteral("目标档案的资料夹并不存在：") + QFileInfo(target).absolutePath());
-    return true;
-}
-
 } // namespace
 
 int joinCommand(const QStringList& raw)
@@ -61,8 +51,6 @@ int joinCommand(const QStringList& raw)
     }
     const QString proposed = QFileInfo(mdlToolCmds::mergeName(items.first())).fileName();
     const QString target = outputIn(args.output(), items.first(), proposed);
-    if (folderMissing(target))
-        return ExitRefused;
     JoinJob job({items, target});
     return runJob(job, args.flag(forceFlag));
 }
@@ -97,8 +85,6 @@ int encodeCommand(const QStringList& raw)
                                                 mdlEncode::targetTypes(p).join(QLatin1Char('/'))));
         return ExitRefused;
     }
-    if (folderMissing(target))
-        return ExitRefused;
 
     // The page's settings at their defaults, and the values given in place of its items.
     mdlToolCmds::EncodeSettings settings = mdlToolCmds::encodeDefaults(page);

@@ -6,6 +6,7 @@
 #include "tools/mdlSplit.h"
 #include "tools/mdlToolCmds.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace cli {
@@ -59,19 +60,12 @@ std::optional<double> totalOf(const std::optional<toolJob::Result>& refusal, con
 
 // Where a job writes: one file as -o names it (or oneName in the folder it names, or beside
 // the source); a series from firstName in the folder -o names, else beside the source.
-// Nothing (exit set) when that folder is not there: the job works in it.
-std::optional<QString> targetOf(const Args& args, const QString& source, bool one, const QString& oneName,
-                                const QString& firstName, int& exit)
+QString targetOf(const Args& args, const QString& source, bool one, const QString& oneName, const QString& firstName)
 {
     const std::optional<QString> output = args.output();
-    const QString target = outputIn(output, source, one ? oneName : firstName);
-    const QString folder = one || !output || output->isEmpty() ? QFileInfo(target).absolutePath() : absolute(*output);
-    if (!QFileInfo(folder).isDir()) {
-        say(QStringLiteral("不是一个存在的资料夹：") + folder);
-        exit = ExitRefused;
-        return std::nullopt;
-    }
-    return target;
+    if (one || !output || output->isEmpty())
+        return outputIn(output, source, one ? oneName : firstName);
+    return QDir(absolute(*output)).absoluteFilePath(firstName);
 }
 
 } // namespace
@@ -120,11 +114,8 @@ int splitCommand(const QStringList& raw)
         return exit;
     request.totalSeconds = *total;
     SplitJob job(request);
-    const std::optional<QString> target = targetOf(args, request.source, job.count() == 1, mdlToolCmds::partName(request.source),
-                                                   mdlToolCmds::splitName(0, job.ext()), exit);
-    if (!target)
-        return exit;
-    job.setTarget(*target);
+    job.setTarget(targetOf(args, request.source, job.count() == 1, QFileInfo(mdlToolCmds::partName(request.source)).fileName(),
+                           mdlToolCmds::splitName(0, job.ext())));
     return runJob(job, args.flag(forceFlag));
 }
 
@@ -168,12 +159,8 @@ int snapCommand(const QStringList& raw)
         return exit;
     request.totalSeconds = *total;
     SnapJob job(request);
-    const std::optional<QString> target = targetOf(args, request.source, job.single(),
-                                                   mdlToolCmds::snapshotProposal(request.source, fmt),
-                                                   mdlToolCmds::snapshotName(0, fmt), exit);
-    if (!target)
-        return exit;
-    job.setTarget(*target);
+    job.setTarget(targetOf(args, request.source, job.single(), QFileInfo(mdlToolCmds::snapshotProposal(request.source, fmt)).fileName(),
+                           mdlToolCmds::snapshotName(0, fmt)));
     return runJob(job, args.flag(forceFlag));
 }
 
