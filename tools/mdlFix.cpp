@@ -66,16 +66,7 @@ FixEnd cmdMediaFix(ToolHost& host, QWidget* workspace, const QString& sourceText
         return FixEnd::NoTarget;
 
     FixJob job({source, target});
-    switch (mdlTools::runInWindow(host, workspace, job).end) {
-    case toolJob::End::Done:
-        return FixEnd::Done;
-    case toolJob::End::SameAsSource:
-        return FixEnd::SameAsSource;
-    case toolJob::End::Refused:
-        return FixEnd::Refused;
-    default:
-        return FixEnd::Failed;
-    }
+    return mdlTools::pageEnd<FixEnd>(mdlTools::runInWindow(host, workspace, job).end);
 }
 
 } // namespace mdlFix

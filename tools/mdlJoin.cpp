@@ -75,16 +75,7 @@ JoinEnd cmdMediaJoin(ToolHost& host, QWidget* workspace, const QStringList& item
         return JoinEnd::NoTarget;
 
     JoinJob job({items, target});
-    switch (mdlTools::runInWindow(host, workspace, job).end) {
-    case toolJob::End::Done:
-        return JoinEnd::Done;
-    case toolJob::End::SameAsSource:
-        return JoinEnd::SameAsSource;
-    case toolJob::End::Refused:
-        return JoinEnd::Refused;
-    default:
-        return JoinEnd::Failed;
-    }
+    return mdlTools::pageEnd<JoinEnd>(mdlTools::runInWindow(host, workspace, job).end);
 }
 
 } // namespace mdlJoin

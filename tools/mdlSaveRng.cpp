@@ -99,16 +99,7 @@ SaveEnd saveMarkedRanges(ToolHost& host, QWidget* player, int mode, const RangeS
         return SaveEnd::NoTarget;
 
     CropJob job(std::move(request));
-    switch (mdlTools::runInWindow(host, player, job).end) {
-    case toolJob::End::Done:
-        return SaveEnd::Done;
-    case toolJob::End::SameAsSource:
-        return SaveEnd::SameAsSource;
-    case toolJob::End::Refused:
-        return SaveEnd::Refused;
-    default:
-        return SaveEnd::Failed;
-    }
+    return mdlTools::pageEnd<SaveEnd>(mdlTools::runInWindow(host, player, job).end);
 }
 
 } // namespace mdlSaveRng

@@ -67,14 +67,7 @@ SnapEnd cmdMediaSnap(ToolHost& host, QWidget* workspace, const SnapRequest& requ
         return SnapEnd::NoTarget;
     job.setTarget(target);
 
-    switch (mdlTools::runInWindow(host, workspace, job).end) {
-    case toolJob::End::Done:
-        return SnapEnd::Done;
-    case toolJob::End::SameAsSource:
-        return SnapEnd::SameAsSource;
-    default:
-        return SnapEnd::Failed;
-    }
+    return mdlTools::pageEnd<SnapEnd>(mdlTools::runInWindow(host, workspace, job).end);
 }
 
 } // namespace mdlSnap

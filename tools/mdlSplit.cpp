@@ -137,14 +137,7 @@ SplitEnd cmdMediaSplit(ToolHost& host, QWidget* workspace, const SplitRequest& r
         return SplitEnd::NoTarget;
     job.setTarget(target);
 
-    switch (mdlTools::runInWindow(host, workspace, job).end) {
-    case toolJob::End::Done:
-        return SplitEnd::Done;
-    case toolJob::End::SameAsSource:
-        return SplitEnd::SameAsSource;
-    default:
-        return SplitEnd::Failed;
-    }
+    return mdlTools::pageEnd<SplitEnd>(mdlTools::runInWindow(host, workspace, job).end);
 }
 
 } // namespace mdlSplit

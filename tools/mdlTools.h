@@ -50,6 +50,25 @@ void doneAfterSave(ToolHost& host, const QString& outputFile, bool isForce, floa
 // job's questions are message boxes, and the end is the closing report for the job's main
 // output, or the failure message unless the user broke off.
 toolJob::Result runInWindow(ToolHost& host, QWidget* objFrm, toolJob::ToolJob& job);
+// The end of a job run from a window as the page's own type counts it: every page's type
+// has Done, SameAsSource and Failed, and Refused where the page refuses.
+template <class PageEnd>
+PageEnd pageEnd(toolJob::End end)
+{
+    switch (end) {
+    case toolJob::End::Done:
+        return PageEnd::Done;
+    case toolJob::End::SameAsSource:
+        return PageEnd::SameAsSource;
+    case toolJob::End::Refused:
+        if constexpr (requires { PageEnd::Refused; })
+            return PageEnd::Refused;
+        break;
+    default:
+        break;
+    }
+    return PageEnd::Failed;
+}
 // The same end for a result already in hand (the job ran, the progress window is gone).
 void reportEnd(ToolHost& host, QWidget* objFrm, const toolJob::Result& result);
 
