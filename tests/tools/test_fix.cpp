@@ -405,6 +405,15 @@ TEST_F(Fix, CommandLineMakesThePagesFileAndOverwritesOnlyWhenTold)
     EXPECT_EQ(r.exit, 0) << r.err.toStdString();
     EXPECT_EQ(digest(byCli), digest(byPage));
 
+    // Where a lossless cut of the result can start: a line for each key picture.
+    r = tooltest::runZorvo({QStringLiteral("keyframes"), byCli});
+    EXPECT_EQ(r.exit, 0);
+    int keys = 0;
+    for (const tooltest::Packet& p : tooltest::packets(byCli, "v"))
+        keys += p.key ? 1 : 0;
+    EXPECT_GT(keys, 1);
+    EXPECT_EQ(r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size(), keys);
+
     // Without -o: the page's proposed name beside the source.
     r = tooltest::runZorvo({QStringLiteral("fix"), file});
     EXPECT_EQ(r.exit, 0) << r.err.toStdString();
