@@ -44,7 +44,7 @@ struct Lookup {
     bool ok = false;        // the file is an FLV with pictures and the walk reached the point
     double firstPts = 0;    // presentation time of the first picture, seconds
     QList<mcd::Packet> keys; // key frames from a little before the point to a little after it
-    QList<KeyPlace> places;  // for each of keys, when the walk began at the first tag
+    QList<KeyPlace> places;  // one for each of keys
     // The file's head: its header and the tags before the first picture or sound (the
     // metadata, the codec headers), which a reader wants before any frame.
     qint64 headEnd = -1;

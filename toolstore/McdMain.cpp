@@ -134,8 +134,8 @@ bool planCut(const QString& ffprobe, const mcd::Command& cmd, mcd::Run& run)
     const flvscan::Lookup flv = flvscan::keyFramesAround(run.input, start, cmd.length >= 0 ? start + cmd.length : -1);
     if (flv.ok) {
         const mcd::KeyFrame k = mcd::keyFrameAtOrBefore(flv.keys, start, flv.firstPts);
-        run.audioTick = run.videoTick = 0.001; // FLV counts in milliseconds
         // An index that names the wrong places would put ffmpeg past the key frame.
+        run.audioTick = run.videoTick = 0.001; // FLV counts in milliseconds
         place(k, flv.index != flvscan::Index::Invalid, flv.seekTime(k.dts), [&](double) { return flv.pictures; });
         // ffmpeg is given the file from the key frame on: without an index it would find the
         // key frame by reading every packet before it, which the walk has just done; with
