@@ -40,12 +40,47 @@ struct Tag {
     bool header = false; // a codec header (AVC or HEVC sequence header, AAC configuration)
 };
 
+// The first 16 bytes of tags. Where the tags are large each header is read alone, so
+// that their data is not read for nothing; where they are small (a few hundred bytes of
+// sound, pictures of a low rate) one read brings the headers of a hundred tags.
+class TagHeaders {
+public:
+    explicit TagHeaders(const QFile& f) : fd_(f.handle()), size_(f.size()) {}
+    // False when fewer than 11 bytes are there.
+    bool at(qint64 pos, uchar (&b)[16])
+    {
+        if (pos + 11 > size_)
+            return false;
+        if (!(pos >= start_ && pos + 16 <= start_ + length_)) {
+            const bool small = meanStep_ < 2048;
+            const ssize_t n = ::pread(fd_, window_, small ? sizeof window_ : 16, pos);
+            start_ = pos;
+            length_ = n > 0 ? n : 0;
+        }
+        const qint64 got = std::min<qint64>(16, start_ + length_ - pos);
+        if (got < 11)
+            return false;
+        std::memset(b, 0, sizeof b);
+        std::memcpy(b, window_ + (pos - start_), static_cast<size_t>(got));
+        if (pos > last_ && pos - last_ < (1 << 24))
+            meanStep_ += (pos - last_ - meanStep_) / 8;
+        last_ = pos;
+        return true;
+    }
+
+private:
+    int fd_;
+    qint64 size_;
+    uchar window_[64 * 1024];
+    qint64 start_ = 0, length_ = 0;
+    qint64 last_ = 0, meanStep_ = 1 << 20; // large until tags have been seen
+};
+
 // The tag at pos from its first 16 bytes; false past the end or on something that is no tag.
-bool readTag(QFile& f, qint64 pos, qint64 fileSize, Tag& t)
+bool readTag(TagHeaders& h, qint64 pos, Tag& t)
 {
-    uchar b[16] = {};
-    // One pread a tag: a walk over a large file without an index makes many.
-    if (pos + 11 > fileSize || ::pread(f.handle(), b, 16, pos) < 11)
+    uchar b[16];
+    if (!h.at(pos, b))
         return false;
     t.type = b[0] & 0x1f;
     if (t.type != 8 && t.type != 9 && t.type != 18)
@@ -180,7 +215,7 @@ Lookup keyFramesAround(const QString& file, double clock, double endClock)
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return out;
-    const qint64 fileSize = f.size();
+    TagHeaders headers(f);
     uchar head[9];
     if (f.read(reinterpret_cast<char*>(head), 9) != 9 || std::memcmp(head, "FLV", 3) != 0)
         return out;
@@ -191,7 +226,7 @@ Lookup keyFramesAround(const QString& file, double clock, double endClock)
     bool havePicture = false;
     Tag t;
     int pictures = 0;
-    for (qint64 pos = firstTag; pictures < 8 && readTag(f, pos, fileSize, t); pos = t.next) {
+    for (qint64 pos = firstTag; pictures < 8 && readTag(headers, pos, t); pos = t.next) {
         if (out.headEnd < 0 && t.type != 18 && !t.header)
             out.headEnd = pos;
         if (t.type == 18 && index.isEmpty() && t.next - pos - 15 <= (8 << 20)) {
@@ -220,7 +255,7 @@ Lookup keyFramesAround(const QString& file, double clock, double endClock)
                 out.index = Index::Invalid;
         auto realDts = [&](qsizetype i) {
             Tag k;
-            if (!readTag(f, index[i].pos, fileSize, k) || k.type != 9 || !k.key || !k.frame)
+            if (!readTag(headers, index[i].pos, k) || k.type != 9 || !k.key || !k.frame)
                 return -1.0;
             return index[i].realDts = k.dts;
         };
@@ -246,7 +281,7 @@ Lookup keyFramesAround(const QString& file, double clock, double endClock)
     // head and there are not seen, as they are not by ffmpeg when it seeks by the index.
     KeyPlace place;
     QList<QPair<qint64, double>> soundRun; // the sound tags since the last other tag
-    for (qint64 pos = from; readTag(f, pos, fileSize, t); pos = t.next) {
+    for (qint64 pos = from; readTag(headers, pos, t); pos = t.next) {
         if (t.header && t.type == 9) {
             place.videoHeader = pos;
             place.videoHeaderSize = t.next - pos;
