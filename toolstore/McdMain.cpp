@@ -137,6 +137,23 @@ bool planCut(const QString& ffprobe, const mcd::Command& cmd, mcd::Run& run)
         // An index that names the wrong places would put ffmpeg past the key frame.
         run.audioTick = run.videoTick = 0.001; // FLV counts in milliseconds
         place(k, flv.index != flvscan::Index::Invalid, flv.seekTime(k.dts), [&](double) { return flv.pictures; });
+        // ffmpeg is given the file from the key frame on: without an index it would find the
+        // key frame by reading every packet before it, which the walk has just done; with
+        // one it would seek to the index entry before, which can be a key frame early.
+        // And it is given it without the pictures that a filter would otherwise have to take
+        // out of every packet it copies.
+        const double zero = std::max(run.seek, 0.0);
+        QString from;
+        if (run.videoUntil && run.length >= 0)
+            from = flv.inputFrom(run.input, k.dts, zero + *run.videoUntil, zero + run.length);
+        if (!from.isEmpty())
+            run.videoUntil.reset();
+        else
+            from = flv.inputFrom(run.input, k.dts);
+        if (!from.isEmpty()) {
+            run.input = from;
+            run.inputSeek = -1;
+        }
         return true;
     }
     const QList<mcd::Packet> first = ffprobe.isEmpty() ? QList<mcd::Packet>()

@@ -1,9 +1,11 @@
 // The metadata injector against yamdi, flvmeta and cp on two large generated FLVs, all
 // in this one run: median and least wall time of a few rounds, the ratio to cp + fsync
-// of the same file (the least a safe rewrite can cost), and the peak memory of the
-// child (getrusage). Prints figures and asserts nothing.
+// of the same file (the least a safe rewrite can cost), the median processor time and the
+// peak memory of the child (getrusage). Every run starts after a sync, from the page
+// cache. Prints figures and asserts nothing.
 //
 // Usage: fmd_bench [RUNS]   (the large files are made once into the build folder)
+// ZORVO_FMD_BEFORE=PROGRAM adds that build of the injector as a row of its own.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -24,6 +26,7 @@ const std::string kFfmpeg = ZORVO_FFMPEG;
 
 struct Sample {
     double seconds = 0;
+    double cpuSeconds = 0; // user + system
     long maxRssKb = 0;
     int status = 0;
 };
@@ -49,6 +52,8 @@ Sample runOnce(const std::vector<std::string>& argv)
     Sample s;
     s.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     s.maxRssKb = ru.ru_maxrss;
+    s.cpuSeconds = static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
+                   static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
     s.status = status;
     return s;
 }
@@ -110,7 +115,7 @@ void benchFile(const std::string& big, int runs)
     // Every row reads from the page cache: warm it once.
     sh("cat '" + big + "' '" + work + "' > /dev/null");
 
-    const std::vector<Row> rows = {
+    std::vector<Row> rows = {
         {"cp", {"cp", big, out}},
         {"cp + fsync", {"sh", "-c", "cp \"$0\" \"$1\" && sync \"$1\"", big, out}},
         // The same safe replacement done with the standard tools: copy beside, flush,
@@ -120,23 +125,34 @@ void benchFile(const std::string& big, int runs)
         {"yamdi", {"yamdi", "-i", big, "-o", out}},
         {"flvmeta -U", {"flvmeta", "-U", big, out}},
     };
+    // Another build of the injector (before a change) in the same rounds.
+    if (const char* before = std::getenv("ZORVO_FMD_BEFORE"))
+        rows.insert(rows.begin() + 4, Row{"before", {before, work}, true});
 
     // Rounds rather than rows one after the other, so that a busy moment of the machine
     // falls on every program alike; the minimum is the least disturbed run.
-    std::vector<std::vector<double>> times(rows.size());
+    std::vector<std::vector<double>> times(rows.size()), cpu(rows.size());
     std::vector<long> rss(rows.size(), 0);
     std::vector<bool> failed(rows.size(), false);
     for (int i = 0; i < runs; ++i) {
         for (std::size_t k = 0; k < rows.size(); ++k) {
             ::unlink(out.c_str());
+            // Each run starts with nothing of the others still to be written or freed:
+            // the file deleted just now, or the copy written without fsync by the one
+            // before, would otherwise be flushed inside the next program's fsync; and
+            // the injector lets go of the file it replaced after it has ended.
+            ::usleep(150000);
+            ::sync();
             const Sample s = runOnce(rows[k].argv);
             failed[k] = failed[k] || !WIFEXITED(s.status) || WEXITSTATUS(s.status) != 0;
             times[k].push_back(s.seconds);
+            cpu[k].push_back(s.cpuSeconds);
             rss[k] = std::max(rss[k], s.maxRssKb);
         }
     }
     std::printf("\nfile: %s, %.1f MB; %d rounds\n", big.c_str(), fileSize(big) / 1e6, runs);
-    std::printf("%-12s %10s %10s %12s %14s %12s\n", "program", "median s", "min s", "x cp+fsync", "x cp+fsync min", "peak RSS MB");
+    std::printf("%-12s %10s %10s %12s %14s %10s %12s\n", "program", "median s", "min s", "x cp+fsync", "x cp+fsync min",
+                "cpu s", "peak RSS MB");
     double base = 0, baseMin = 0;
     for (std::size_t k = 0; k < rows.size(); ++k) {
         const double m = median(times[k]);
@@ -145,8 +161,8 @@ void benchFile(const std::string& big, int runs)
             base = m;
             baseMin = lo;
         }
-        std::printf("%-12s %10.3f %10.3f %12.2f %14.2f %12.1f%s\n", rows[k].name.c_str(), m, lo, base > 0 ? m / base : 0.0,
-                    baseMin > 0 ? lo / baseMin : 0.0, rss[k] / 1024.0, failed[k] ? "  (failed)" : "");
+        std::printf("%-12s %10.3f %10.3f %12.2f %14.2f %10.3f %12.1f%s\n", rows[k].name.c_str(), m, lo, base > 0 ? m / base : 0.0,
+                    baseMin > 0 ? lo / baseMin : 0.0, median(cpu[k]), rss[k] / 1024.0, failed[k] ? "  (failed)" : "");
     }
     ::unlink(out.c_str());
     ::unlink(work.c_str());

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -593,6 +594,26 @@ TEST(FmdSafety, ReadOnlyFolderLeavesTheOriginal)
     EXPECT_TRUE(r.err.contains(QStringLiteral("temporary"))) << r.err.toStdString();
     EXPECT_EQ(readFile(c.file), clip);
     EXPECT_TRUE(c.onlyFile());
+}
+
+// A disk with room for the file but not for its new copy: the file stays as it was, no
+// work file is left, and the message names the full disk as the tools look for it.
+TEST(FmdSafety, AFullDiskLeavesTheOriginal)
+{
+    TempDir small;
+    const QByteArray at = QFile::encodeName(small.path());
+    if (::mount("tmpfs", at.constData(), "tmpfs", 0, "size=256k") != 0)
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    struct Unmount { QByteArray at; ~Unmount() { ::umount(at.constData()); } } unmount{at};
+    const QByteArray clip = clipBytes();
+    ASSERT_GT(clip.size(), 128 * 1024);
+    const QString file = small.file(QStringLiteral("case.flv"));
+    ASSERT_TRUE(writeFile(file, clip));
+    const ProcResult r = inject(file);
+    EXPECT_EQ(r.exitCode, 5);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("No space left on device"))) << r.err.toStdString();
+    EXPECT_EQ(readFile(file), clip);
+    EXPECT_TRUE(strayFiles(small.path(), {QStringLiteral("case.flv")}).isEmpty());
 }
 
 // Only a regular file is read: a FIFO named like a video is refused at once, not waited on.

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 
@@ -225,4 +226,67 @@ TEST(FrontEnds, MencoderFrontEndCutsSoundAndPictureTogether)
         EXPECT_NEAR(shown.size(), 62.5, 1);
         QFile::remove(piece);
     }
+}
+
+// A muxer may put sound ahead of the picture it goes with, and a codec header after the
+// first frames. A cut that gives ffmpeg the file from the key frame on keeps both: here
+// the sound of the first 0.2 s after each key frame lies before it in the file, and the
+// H.264 header after the first three sound tags.
+TEST(FrontEnds, MencoderFrontEndCutsAnFlvWhoseTagsLieOutOfTheUsualOrder)
+{
+    testmedia::TempDir dir;
+    const QString plain = dir.file(QStringLiteral("plain.flv")), odd = dir.file(QStringLiteral("odd.flv"));
+    ASSERT_EQ(QProcess::execute(QStringLiteral("ffmpeg"),
+                                {"-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=320x240:rate=25", "-f", "lavfi", "-i",
+                                 "sine=sample_rate=44100", "-t", "8", "-c:v", "libx264", "-bf", "2", "-g", "25", "-c:a", "aac",
+                                 plain}),
+              0);
+    QFile in(plain), out(odd);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly));
+    const QByteArray bytes = in.readAll();
+    struct Tag {
+        int type, ts;
+        bool key, header;
+        QByteArray data; // with its trailing size
+    };
+    QList<Tag> tags;
+    for (qsizetype at = 13; at + 11 <= bytes.size(); at += tags.last().data.size()) {
+        const auto* p = reinterpret_cast<const uchar*>(bytes.constData()) + at;
+        const int type = p[0] & 0x1f;
+        tags.append({type, (p[4] << 16) | (p[5] << 8) | p[6], type == 9 && (p[11] >> 4) == 1, type != 18 && p[12] == 0,
+                     bytes.mid(at, 11 + ((p[1] << 16) | (p[2] << 8) | p[3]) + 4)});
+    }
+    QList<Tag> moved;
+    std::optional<Tag> pictureHeader;
+    for (qsizetype i = 0, sounds = 0; i < tags.size(); ++i) {
+        if (tags[i].type == 9 && tags[i].header) {
+            pictureHeader = tags[i];
+            continue;
+        }
+        moved.append(tags[i]);
+        if (tags[i].type == 8 && !tags[i].header && ++sounds == 3 && pictureHeader)
+            moved.append(*pictureHeader);
+        // The sound of the next 0.2 s goes in front of a key frame.
+        for (qsizetype j = i + 1, keyAt = moved.size() - 1; tags[i].key && j < tags.size() && tags[j].ts < tags[i].ts + 200; ++j)
+            if (tags[j].type == 8 && !tags[j].header)
+                moved.insert(keyAt++, tags.takeAt(j--));
+    }
+    out.write(bytes.left(13));
+    for (const Tag& t : moved)
+        out.write(t.data);
+    out.close();
+
+    const QString piece = dir.file(QStringLiteral("piece.flv"));
+    ASSERT_EQ(runProgram(testmedia::binDir() + QStringLiteral("/zorvo_mcd"),
+                         {"-mc", "1", "-ovc", "copy", "-oac", "copy", "-ss", "5.5", "-endpos", "2", "-o", piece, odd},
+                         QProcessEnvironment::systemEnvironment()),
+              0);
+    auto column = [&](const char* stream, const char* entry) {
+        return testmedia::probe(piece, {"-select_streams", stream, "-show_entries", entry, "-of", "csv=p=0"})
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    };
+    const QStringList sound = column("a:0", "packet=pts_time"), shown = column("v:0", "frame=best_effort_timestamp_time");
+    ASSERT_FALSE(sound.isEmpty() || shown.isEmpty());
+    EXPECT_NEAR(sound.first().toDouble(), shown.first().toDouble(), 0.04);
+    EXPECT_NEAR(shown.size(), 63, 1);
 }

@@ -274,6 +274,37 @@ std::string stripQuotes(std::string s)
     return s;
 }
 
+// The replaced file is freed when the last descriptor of it closes: its blocks, and its
+// pages when it was read from the page cache, which for a few hundred megabytes takes
+// tens of milliseconds that the caller would wait for although the new file is in place
+// and on disk. A child holds the descriptor until this process has ended and then
+// closes it. Without a child (fork fails) it is freed here as before.
+void letGoAfterExit(int fd)
+{
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0)
+        return;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        // Nothing of the caller's is held open: its pipes end when this process does.
+        const unsigned low = static_cast<unsigned>(std::min(fd, ends[0])), high = static_cast<unsigned>(std::max(fd, ends[0]));
+        if (low > 0)
+            ::close_range(0, low - 1, 0);
+        if (high > low + 1)
+            ::close_range(low + 1, high - 1, 0);
+        ::close_range(high + 1, ~0U, 0);
+        char byte;
+        // The write end closes when this process's parent has ended.
+        while (::read(ends[0], &byte, 1) < 0 && errno == EINTR) {
+        }
+        ::_exit(0);
+    }
+    ::close(ends[0]);
+    if (pid < 0)
+        ::close(ends[1]);
+    // The write end stays open until the end of this process.
+}
+
 } // namespace
 
 bool pathFromArgs(const std::vector<std::string>& args, std::string& path, std::string& error)
@@ -351,6 +382,14 @@ int injectFile(const std::string& given, std::string& error, std::string& notes)
     if (::fchown(out, before.st_uid, before.st_gid) != 0) {
         // Only the owner's own files can be handed back; the file stays ours then.
     }
+    // The blocks of the whole new file at once: a full disk is known before anything is
+    // written, and the writes and their flushing need not find room page by page. A file
+    // system that cannot do this is written as it goes.
+    const auto newSize = static_cast<off_t>(makeMetadata(scan).fileSize);
+    if (::fallocate(out, FALLOC_FL_KEEP_SIZE, 0, newSize) != 0 && errno == ENOSPC) {
+        error = sysError("cannot write " + temp);
+        return 5;
+    }
 
     FileSink sink(out, in);
     if (!writeFlv(src, scan, sink, error) || !sink.flush()) {
@@ -385,6 +424,7 @@ int injectFile(const std::string& given, std::string& error, std::string& notes)
         ::fsync(dir);
         ::close(dir);
     }
+    letGoAfterExit(in);
     return 0;
 }
 
