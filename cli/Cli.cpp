@@ -181,15 +181,12 @@ int usage(const QString& message)
 
 QString absolute(const QString& path) { return path.isEmpty() ? path : QFileInfo(path).absoluteFilePath(); }
 
-int runJob(toolJob::ToolJob& job, bool force)
+namespace {
+
+// Whether the job may write its outputs: each in a folder that is there (the windows'
+// dialogs only give such), and none replaced unless force. The exit code otherwise.
+std::optional<int> outputsRefused(const QStringList& outputs, bool force)
 {
-    using toolJob::End;
-    if (std::optional<toolJob::Result> no = job.refusal()) {
-        say(plain(no->message));
-        return ExitRefused;
-    }
-    const QStringList outputs = job.outputs();
-    // A job works in its output folder: the windows' dialogs only give one that exists.
     for (const QString& file : outputs) {
         const QString folder = QFileInfo(file).absolutePath();
         if (!QFileInfo(folder).isDir()) {
@@ -207,17 +204,35 @@ int runJob(toolJob::ToolJob& job, bool force)
             say(QStringLiteral("  ") + file);
         return ExitExists;
     }
-
     if (signalled())
         return ExitBroken;
+    return std::nullopt;
+}
+
+} // namespace
+
+int runJob(toolJob::ToolJob& job, bool force)
+{
+    using toolJob::End;
+    std::optional<int> declined;
     Progress progress;
     toolJob::Events events;
+    events.begin = [&] {
+        declined = outputsRefused(job.outputs(), force);
+        return !declined;
+    };
     events.step = [&progress](int current, int total, const QString&) { progress.step(current, total); };
     events.ask = [&progress](const QString& question) {
         progress.end(false);
         return askOnTerminal(question);
     };
     const toolJob::Result result = job.run(events);
+    if (declined)
+        return *declined;
+    if (result.end != End::Done && result.end != End::Failed) {
+        say(plain(result.message));
+        return ExitRefused;
+    }
     const bool broken = result.broke || signalled();
     progress.end(result.end == End::Done && !broken);
 
@@ -230,7 +245,7 @@ int runJob(toolJob::ToolJob& job, bool force)
     }
     if (result.end != End::Done) {
         say(plain(result.message));
-        return result.end == End::Failed ? ExitFailed : ExitRefused;
+        return ExitFailed;
     }
     for (const QString& file : result.outputs)
         print(file);

@@ -67,6 +67,8 @@ Result ToolJob::run(const Events& events)
 {
     if (std::optional<Result> no = refusal())
         return *no;
+    if (events.begin && !events.begin())
+        return refused(End::Refused, QString());
     events_ = &events;
     started_.start();
     mdlGetCmdOutput::clearNoSpace();

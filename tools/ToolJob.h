@@ -20,6 +20,10 @@ struct Events {
     std::function<bool(const QString& question)> ask;
     // A file the job is about to replace or delete: whoever holds it open lets it go.
     std::function<void(const QString& file)> release;
+    // The request has passed the job's refusal and nothing is written yet: the caller's
+    // last word (a progress window shown, outputs that must not be replaced). False ends
+    // the job here, and run() returns Refused with no message.
+    std::function<bool()> begin;
 };
 
 enum class End {
@@ -51,7 +55,7 @@ public:
     // The files the job will write under their final names (a caller that must not
     // overwrite looks at them first).
     virtual QStringList outputs() const = 0;
-    // Runs the job to its end (refusal() first). The current folder becomes the output
+    // Runs the job to its end: refusal() first, then events.begin. The current folder becomes the output
     // folder. The sources are never written to nor deleted, and no temporary file of the
     // job stays behind, however it ends.
     Result run(const Events& events);

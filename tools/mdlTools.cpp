@@ -189,12 +189,13 @@ QString doneMessage(bool isBreak, float useTime)
 
 toolJob::Result runInWindow(ToolHost& host, QWidget* objFrm, toolJob::ToolJob& job)
 {
-    if (std::optional<toolJob::Result> no = job.refusal()) {
-        reportEnd(host, objFrm, *no);
-        return *no;
-    }
-    buzySateShow(host, true, objFrm);
+    bool shown = false;
     toolJob::Events events;
+    events.begin = [&] {
+        buzySateShow(host, true, objFrm);
+        shown = true;
+        return true;
+    };
     events.step = [](int, int, const QString& label) {
         if (frmBuzy* form = frmBuzy::instance())
             form->setLabel(label);
@@ -203,7 +204,8 @@ toolJob::Result runInWindow(ToolHost& host, QWidget* objFrm, toolJob::ToolJob& j
     events.release = [&host](const QString& file) { host.closeRunFn(file); };
     toolJob::Result result = job.run(events);
     // The window's own break mark counts too (a click between two runs).
-    result.broke = buzySateShow(host, false, objFrm) || result.broke;
+    if (shown)
+        result.broke = buzySateShow(host, false, objFrm) || result.broke;
     reportEnd(host, objFrm, result);
     return result;
 }
