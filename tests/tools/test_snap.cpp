@@ -216,7 +216,7 @@ TEST_F(Snap, CommandLineTakesThePagesPictures)
     EXPECT_EQ(r.exit, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, cli.file(QStringLiteral("snapshot_001.png")) + QLatin1Char('\n') + cli.file(QStringLiteral("snapshot_002.png"))
                          + QLatin1Char('\n'));
-    for (const QString name : {QStringLiteral("snapshot_001.png"), QStringLiteral("snapshot_002.png")})
+    for (const QString& name : {QStringLiteral("snapshot_001.png"), QStringLiteral("snapshot_002.png")})
         EXPECT_EQ(tooltest::digest(cli.file(name)), tooltest::digest(out_.file(name))) << name.toStdString();
 
     TempDir none;
