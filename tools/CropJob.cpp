@@ -136,43 +136,18 @@ void CropJob::showCount(int current) const
 // The cut of one mark with its follow-up runs; false when the piece is missing or faulty.
 bool CropJob::cut(int i, QString& pieces)
 {
-    using namespace mdlToolCmds;
-    using mdlGetCmdOutput::runCmdWait;
     if (i > 0) // the first is told before the source is read
         showCount(i + 1);
-    const QString piece = pieceName(i, ext_);
-    const QString fixed = fixedName(piece);
-    QFile::remove(here(piece));
-    // A re-mux that fails must not leave an old file of that name to take its place.
-    QFile::remove(here(fixed));
-    pieces += QLatin1Char(' ') + bare(piece);
+    const QString piece = mdlToolCmds::pieceName(i, ext_);
+    pieces += QLatin1Char(' ') + mdlToolCmds::bare(piece);
     const Range& r = ranges_[static_cast<std::size_t>(i)];
-    const CutTimes t = cutTimes(r.start, r.end);
-
-    runCmdWait(cutPiece(mdlTools::pathMencoder, t, piece, source_, false));
-    if (type_ == 1 || type_ == 2) {
-        // A cut that left nothing (a break, a file the cutter cannot read) ends here:
-        // the runs after it have nothing to work on.
-        if (sizeOf(here(piece)) <= 0)
-            return false;
-        runCmdWait(remuxPiece(mdlTools::pathFfmpeg, piece));
-        QFile::remove(here(piece));
-        QFile::rename(here(fixed), here(piece));
-        if (type_ == 1 && (split() || count() == 1) && sizeOf(here(piece)) > 0)
-            runCmdWait(flvmdiBare(mdlTools::pathFlvmdi, piece));
-    } else if (sizeOf(here(piece)) == 0 && !mdlResultCheck::diskFull(QDir::currentPath(), 0)) {
-        // The sound could not be copied into a piece of this type (an empty piece on a
-        // full disk is no sign of that). Asked once: later pieces follow the answer.
-        if (!reencode_ && !toolJob::brokeOff())
-            reencode_ = ask(mdlSaveRng::reencodeQuestion(mode_));
-        if (reencode_)
-            runCmdWait(cutPiece(mdlTools::pathMencoder, t, piece, source_, true));
-    }
+    const bool made = cutByCopy(source_, type_, piece, r.start, r.end, type_ == 1 && (split() || count() == 1),
+                                mdlSaveRng::reencodeQuestion(mode_));
     // Checked before it takes its name or goes into the join.
-    reason_ = mdlResultCheck::judge(sizeOf(here(piece)) > 0, here(piece), [&] {
+    reason_ = mdlResultCheck::judge(made, here(piece), [&] {
         return mdlResultCheck::checkMedia(here(piece), mdlResultCheck::piecesOf(sourceProbe_, {{r.start, r.end}}));
     });
-    return sizeOf(here(piece)) > 0 && reason_.isEmpty();
+    return made && reason_.isEmpty();
 }
 
 // The joined file: the pieces one after the other.
@@ -237,7 +212,6 @@ Result CropJob::runs()
     mdlZorvoFLV::changeToFolder(folder());
     showCount(1);
     sourceProbe_ = mdlResultCheck::probe(source_);
-    reencode_ = false;
     reason_.clear();
 
     const QString main = mainOutput();

@@ -63,6 +63,5 @@ private:
     int total_; // the runs the count line counts
     // Set while the runs go on.
     mdlResultCheck::Probe sourceProbe_;
-    bool reencode_ = false;
     QString reason_; // what was wrong with a piece or the joined file
 };

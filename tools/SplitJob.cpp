@@ -1,7 +1,6 @@
 #include "tools/SplitJob.h"
 
 #include "app/mdlZorvoFLV.h"
-#include "tools/mdlGetCmdOutput.h"
 #include "tools/mdlResultCheck.h"
 #include "tools/mdlSplit.h"
 #include "tools/mdlToolJob.h"
@@ -97,56 +96,6 @@ bool SplitJob::sourceAmongJobFiles() const
     return false;
 }
 
-// The runs of one piece, each checked for the file it should leave. False when the piece
-// is missing or empty at the end.
-bool SplitJob::cutOne(int i)
-{
-    using namespace mdlToolCmds;
-    using mdlGetCmdOutput::runCmdWait;
-    const mdlToolCmds::Piece& p = pieces_[i];
-    const QDir here = QDir::current();
-    const QString piece = pieceName(i, ext_);
-    const QString pieceFile = here.absoluteFilePath(piece);
-    QFile::remove(pieceFile);
-    const CutTimes t = cutTimes(p.start, p.end);
-
-    switch (type_) {
-    case 1:
-    case 2: {
-        runCmdWait(cutPiece(mdlTools::pathMencoder, t, piece, source_, false));
-        if (sizeOf(pieceFile) <= 0)
-            return false;
-        runCmdWait(remuxPiece(mdlTools::pathFfmpeg, piece));
-        QFile::remove(pieceFile);
-        const QString fixed = here.absoluteFilePath(fixedName(piece));
-        if (sizeOf(fixed) <= 0 || !QFile::rename(fixed, pieceFile))
-            return false;
-        if (type_ == 1)
-            runCmdWait(flvmdiBare(mdlTools::pathFlvmdi, piece));
-        break;
-    }
-    default:
-        runCmdWait(cutPiece(mdlTools::pathMencoder, t, piece, source_, false));
-        if (sizeOf(pieceFile) == 0) {
-            // The sound could not be copied into the piece: asked once a job, and every
-            // later piece that comes out empty is re-encoded on that answer.
-            // An empty piece on a full disk is no sign of sound that cannot be copied.
-            if (mdlResultCheck::diskFull(here.path(), 0))
-                return false;
-            if (!reencodeAsked_) {
-                reencodeAsked_ = true;
-                reencode_ = !toolJob::brokeOff() && ask(mdlSplit::reencodeQuestion());
-            }
-            if (reencode_) {
-                QFile::remove(pieceFile);
-                runCmdWait(cutPiece(mdlTools::pathMencoder, t, piece, source_, true));
-            }
-        }
-        break;
-    }
-    return sizeOf(pieceFile) > 0;
-}
-
 // The pieces take their final names: split_001 … for several, the target for one. An
 // older file of that name is let go by the player and replaced.
 bool SplitJob::renamePieces()
@@ -170,7 +119,6 @@ bool SplitJob::renamePieces()
 Result SplitJob::runs()
 {
     mdlZorvoFLV::changeToFolder(target_);
-    reencodeAsked_ = reencode_ = false;
 
     const auto showCount = [this](int current) {
         step(current, count(), mdlToolCmds::buzyLabel(splitWord, count(), current));
@@ -183,7 +131,8 @@ Result SplitJob::runs()
     for (int i = 0; i < count() && made; ++i) {
         if (i > 0)
             showCount(i + 1);
-        made = cutOne(i);
+        made = cutByCopy(source_, type_, mdlToolCmds::pieceName(i, ext_), pieces_[i].start, pieces_[i].end, type_ == 1,
+                         mdlSplit::reencodeQuestion());
         const QString pieceFile = QDir::current().absoluteFilePath(mdlToolCmds::pieceName(i, ext_));
         r.message = mdlResultCheck::judge(made, pieceFile, [&] {
             return mdlResultCheck::checkMedia(pieceFile, mdlResultCheck::piecesOf(sourceProbe, {{pieces_[i].start, pieces_[i].end}}));

@@ -43,7 +43,6 @@ protected:
 
 private:
     bool sourceAmongJobFiles() const;
-    bool cutOne(int i);
     bool renamePieces();
 
     QString source_;
@@ -52,6 +51,4 @@ private:
     bool valid_ = false;
     QList<mdlToolCmds::Piece> pieces_;
     QString target_; // absolute
-    bool reencodeAsked_ = false;
-    bool reencode_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include "tools/mdlGetCmdOutput.h"
 #include "tools/mdlResultCheck.h"
+#include "tools/mdlToolCmds.h"
 #include "tools/mdlToolJob.h"
 #include "tools/mdlTools.h"
 
@@ -63,6 +64,45 @@ Result ToolJob::madeInto(const QString& target, const std::function<bool()>& mak
     return r;
 }
 
+bool ToolJob::cutByCopy(const QString& source, int type, const QString& piece, double start, double end,
+                        bool withMetadata, const QString& question)
+{
+    using namespace mdlToolCmds;
+    using mdlGetCmdOutput::runCmdWait;
+    using mdlToolJob::sizeOf;
+    const QDir here = QDir::current();
+    const QString pieceFile = here.absoluteFilePath(piece);
+    const QString fixedFile = here.absoluteFilePath(fixedName(piece));
+    QFile::remove(pieceFile);
+    // A re-mux that fails must not leave an old file of that name to take its place.
+    QFile::remove(fixedFile);
+    const CutTimes t = cutTimes(start, end);
+
+    runCmdWait(cutPiece(mdlTools::pathMencoder, t, piece, source, false));
+    if (type == 1 || type == 2) {
+        // A cut that left nothing (a break, a file the cutter cannot read) ends here: the
+        // runs after it have nothing to work on.
+        if (sizeOf(pieceFile) <= 0)
+            return false;
+        runCmdWait(remuxPiece(mdlTools::pathFfmpeg, piece));
+        QFile::remove(pieceFile);
+        if (sizeOf(fixedFile) <= 0 || !QFile::rename(fixedFile, pieceFile))
+            return false;
+        if (withMetadata)
+            runCmdWait(flvmdiBare(mdlTools::pathFlvmdi, piece));
+    } else if (sizeOf(pieceFile) == 0 && !mdlResultCheck::diskFull(here.path(), 0)) {
+        // The sound could not be copied into a piece of this type (an empty piece on a
+        // full disk is no sign of that). Every later piece follows the one answer.
+        if (!reencode_)
+            reencode_ = !brokeOff() && ask(question);
+        if (*reencode_) {
+            QFile::remove(pieceFile);
+            runCmdWait(cutPiece(mdlTools::pathMencoder, t, piece, source, true));
+        }
+    }
+    return sizeOf(pieceFile) > 0;
+}
+
 Result ToolJob::run(const Events& events)
 {
     if (std::optional<Result> no = refusal())
@@ -70,6 +110,7 @@ Result ToolJob::run(const Events& events)
     if (events.begin && !events.begin())
         return refused(End::Refused, QString());
     events_ = &events;
+    reencode_.reset();
     started_.start();
     mdlGetCmdOutput::clearNoSpace();
     mdlTools::fetchTools(toolMode());

@@ -83,9 +83,19 @@ protected:
 
     static Result refused(End end, const QString& message, bool error = true);
 
+    // For the jobs that cut a source by copy (the crop of marks, the split): source from
+    // start to end seconds into the bare name piece in the current folder, re-muxed for
+    // FLV and MPEG (types 1 and 2) and given fresh metadata when withMetadata. A piece of
+    // another type that comes out empty because its sound cannot be copied is cut again
+    // with the sound re-encoded when the user agrees to question, asked once a job. True
+    // when the piece is there and not empty.
+    bool cutByCopy(const QString& source, int type, const QString& piece, double start, double end, bool withMetadata,
+                   const QString& question);
+
 private:
     const Events* events_ = nullptr;
     QElapsedTimer started_;
+    std::optional<bool> reencode_; // the answer to the job's re-encode question
 };
 
 // Whether a break of the user has ended a run of the job under way.
