@@ -118,7 +118,7 @@ Result SnapJob::runs()
         if (made)
             r.outputs << finals[i];
     }
-    clearMatching(snapTemporaries(), {source_, target_});
+    // The job's end clears the temporaries again, with the rest of the job's files.
     if (made && sizeOf(target_) > 0)
         r.end = End::Done;
     return r;
