@@ -69,9 +69,7 @@ bool FixJob::runTools()
         return sizeOf(target_) > 0;
     default:
         runCmdWait(fixCopy(mdlTools::pathMencoder, source_, target_, false));
-        // An empty file on a full disk is no sign of sound that cannot be copied.
-        if (sizeOf(target_) == 0 && !mdlResultCheck::diskFull(QDir::currentPath(), 0)
-            && !toolJob::brokeOff() && ask(mdlFix::reencodeQuestion()))
+        if (reencodeSound(target_, mdlFix::reencodeQuestion()))
             runCmdWait(fixCopy(mdlTools::pathMencoder, source_, target_, true));
         return sizeOf(target_) > 0;
     }

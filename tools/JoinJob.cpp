@@ -106,10 +106,7 @@ bool JoinJob::runTools()
         return sizeOf(target_) > 0;
     default:
         runCmdWait(joinFilesInto(mdlTools::pathMencoder, target_, list, false));
-        // An empty file on a full disk (or after a break) is no sign of sound that cannot
-        // be copied into the new container.
-        if (sizeOf(target_) == 0 && !mdlResultCheck::diskFull(QDir::currentPath(), 0) && !toolJob::brokeOff()
-            && ask(mdlJoin::reencodeQuestion()))
+        if (reencodeSound(target_, mdlJoin::reencodeQuestion()))
             runCmdWait(joinFilesInto(mdlTools::pathMencoder, target_, list, true));
         return sizeOf(target_) > 0;
     }

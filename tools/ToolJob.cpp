@@ -90,17 +90,20 @@ bool ToolJob::cutByCopy(const QString& source, int type, const QString& piece, d
             return false;
         if (withMetadata)
             runCmdWait(flvmdiBare(mdlTools::pathFlvmdi, piece));
-    } else if (sizeOf(pieceFile) == 0 && !mdlResultCheck::diskFull(here.path(), 0)) {
-        // The sound could not be copied into a piece of this type (an empty piece on a
-        // full disk is no sign of that). Every later piece follows the one answer.
-        if (!reencode_)
-            reencode_ = !brokeOff() && ask(question);
-        if (*reencode_) {
-            QFile::remove(pieceFile);
-            runCmdWait(cutPiece(mdlTools::pathMencoder, t, piece, source, true));
-        }
+    } else if (reencodeSound(pieceFile, question)) {
+        QFile::remove(pieceFile);
+        runCmdWait(cutPiece(mdlTools::pathMencoder, t, piece, source, true));
     }
     return sizeOf(pieceFile) > 0;
+}
+
+bool ToolJob::reencodeSound(const QString& file, const QString& question)
+{
+    if (mdlToolJob::sizeOf(file) != 0 || mdlResultCheck::diskFull(QDir::currentPath(), 0))
+        return false;
+    if (!reencode_)
+        reencode_ = !brokeOff() && ask(question);
+    return *reencode_;
 }
 
 Result ToolJob::run(const Events& events)

@@ -83,12 +83,15 @@ protected:
 
     static Result refused(End end, const QString& message, bool error = true);
 
+    // Whether file, left empty by a copy, is to be made again with its sound re-encoded:
+    // not when the disk is full (that empties a file too) or the user broke off; otherwise
+    // as the user answers question, asked once a job (every later piece follows it).
+    bool reencodeSound(const QString& file, const QString& question);
     // For the jobs that cut a source by copy (the crop of marks, the split): source from
     // start to end seconds into the bare name piece in the current folder, re-muxed for
     // FLV and MPEG (types 1 and 2) and given fresh metadata when withMetadata. A piece of
-    // another type that comes out empty because its sound cannot be copied is cut again
-    // with the sound re-encoded when the user agrees to question, asked once a job. True
-    // when the piece is there and not empty.
+    // another type that comes out empty is cut again as reencodeSound says. True when the
+    // piece is there and not empty.
     bool cutByCopy(const QString& source, int type, const QString& piece, double start, double end, bool withMetadata,
                    const QString& question);
 
