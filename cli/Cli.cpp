@@ -91,13 +91,6 @@ QString outputIn(const std::optional<QString>& output, const QString& source, co
 
 namespace {
 
-// Messages of the jobs are written for a message box, with CR LF between the lines.
-QString plain(QString text)
-{
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return text;
-}
-
 bool stderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
 int g_signalPipe[2] = {-1, -1};
@@ -114,7 +107,7 @@ void onSignal(int)
 // Whether to go on after a question: asked on a terminal, otherwise "no".
 bool askOnTerminal(const QString& question)
 {
-    say(plain(question));
+    say(question);
     if (::isatty(STDIN_FILENO) != 1) {
         say(QStringLiteral("（不是在终端上执行，按“取消”处理）"));
         return false;
@@ -162,7 +155,8 @@ private:
 
 void say(const QString& text)
 {
-    std::fprintf(stderr, "%s\n", text.toUtf8().constData());
+    // The jobs' messages are written for a message box, with CR LF between the lines.
+    std::fprintf(stderr, "%s\n", QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).toUtf8().constData());
     std::fflush(stderr);
 }
 
@@ -230,7 +224,7 @@ int runJob(toolJob::ToolJob& job, bool force)
     if (declined)
         return *declined;
     if (result.end != End::Done && result.end != End::Failed) {
-        say(plain(result.message));
+        say(result.message);
         return ExitRefused;
     }
     const bool broken = result.broke || signalled();
@@ -244,7 +238,7 @@ int runJob(toolJob::ToolJob& job, bool force)
         return ExitBroken;
     }
     if (result.end != End::Done) {
-        say(plain(result.message));
+        say(result.message);
         return ExitFailed;
     }
     for (const QString& file : result.outputs)

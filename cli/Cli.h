@@ -41,7 +41,8 @@ private:
     QString error_;
 };
 
-// Writes a line to standard error / output (UTF-8).
+// Writes a line in UTF-8 to standard error (a message box text's CR LF made plain line
+// ends) / to standard output.
 void say(const QString& text);
 void print(const QString& text);
 

@@ -15,8 +15,6 @@ namespace cli {
 
 namespace {
 
-QString lines(QString message) { return message.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
-
 // A value goes to ffmpeg as one argument, as the page's box passes it: a blank or a quote
 // would split the command line elsewhere, and a leading "-" would make it an option.
 bool oneValue(const QString& value)
@@ -44,7 +42,7 @@ int joinCommand(const QStringList& raw)
     // The window selects the offending item of its list; here it is named.
     int item = -1;
     if (std::optional<toolJob::Result> no = JoinJob::refuseItems(items, &item)) {
-        say(lines(no->message));
+        say(no->message);
         if (item >= 0)
             say(QStringLiteral("（第 %1 个档案：%2）").arg(item + 1).arg(items[item]));
         return ExitRefused;

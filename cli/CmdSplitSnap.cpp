@@ -16,9 +16,6 @@ namespace {
 const QString splitWord = QStringLiteral("切割");
 const QString snapWord = QStringLiteral("截图");
 
-// A job's message, written for a message box with CR LF between its lines.
-void sayMessage(QString text) { say(text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))); }
-
 // The number given to an option (trimmed); nothing when the option is not given, or when
 // its value is no number (then the usage is said and exit set).
 std::optional<QString> numberOf(const Args& args, const QString& name, int& exit)
@@ -43,7 +40,7 @@ std::optional<double> totalOf(const std::optional<toolJob::Result>& refusal, con
 {
     exit = ExitRefused;
     if (refusal) {
-        sayMessage(refusal->message);
+        say(refusal->message);
         return std::nullopt;
     }
     const mdlSplit::Length length = mdlSplit::readLength(source);
